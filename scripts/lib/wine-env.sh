@@ -1,0 +1,67 @@
+# Wine and Xvfb for the project's own runs (sourced). Every run gets a prefix of its own, copied
+# from one template, with COM1 to COM16 all mapped, so that nothing touches a serial port of the
+# machine it runs on.
+
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+# Boots the template prefix once per build folder.
+wine_template() {
+    local template=$1
+    (
+        flock 9
+        if [ ! -f "$template/.booted" ]; then
+            rm -rf "$template"
+            WINEPREFIX=$template wineboot --init >/dev/null 2>&1 </dev/null
+            WINEPREFIX=$template wineserver -w
+            touch "$template/.booted"
+        fi
+    ) 9>"$template.lock"
+}
+
+# A fresh prefix: registry files copied, the Windows folder hard-linked (Wine only reads it).
+wine_prefix_from() {
+    local template=$1 prefix=$2
+    rm -rf "$prefix"
+    mkdir -p "$prefix/dosdevices"
+    cp -a "$template"/*.reg "$template/.update-timestamp" "$prefix/"
+    cp -al "$template/drive_c" "$prefix/drive_c"
+    ln -s ../drive_c "$prefix/dosdevices/c:"
+    ln -s / "$prefix/dosdevices/z:"
+}
+
+# Maps COM1..COM16 in the prefix's registry: "N=PATH" for the given ones, a path that does not
+# exist for the rest. Wine creates dosdevices/comN from these values when it starts.
+wine_map_ports() {
+    local prefix=$1; shift
+    local -A path=()
+    local spec n
+    for spec in "$@"; do path[${spec%%=*}]=${spec#*=}; done
+    local values=""
+    for n in $(seq 1 16); do
+        values+="\"COM$n\"=\"${path[$n]:-$prefix/no-such-port/com$n}\"\n"
+    done
+    rm -f "$prefix"/dosdevices/com*
+    awk -v values="$values" '
+        { print }
+        /^\[Software\\\\Wine\\\\Ports\]/ { inports = 1; next }
+        inports && /^#time=/ { printf "%s", values; inports = 0 }
+    ' "$prefix/system.reg" >"$prefix/system.reg.new"
+    mv "$prefix/system.reg.new" "$prefix/system.reg"
+}
+
+# A headless X server on a free display; sets DISPLAY and XVFB_PID.
+xvfb_start() {
+    local fifo
+    fifo=$(mktemp -u)
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    local display
+    read -r display <"$fifo"
+    rm -f "$fifo"
+    export DISPLAY=:$display
+}
+
+# Z:\ is the Unix root in every prefix.
+winpath() { printf 'Z:%s' "${1//\//\\}"; }

@@ -1,0 +1,29 @@
+#pragma once
+// The serial-port component the bridge talks to the widget through (MSComm1 on the window).
+// Configuration is fixed: 9600 baud, no parity, 8 data bits, 1 stop bit, no handshaking,
+// receive buffer 1024 bytes, send buffer 512 bytes, reads that never wait. Every byte 0..255
+// passes unchanged both ways; a std::string holds one byte per char.
+// A failing operation throws NumberedError carrying the system's description.
+#include <cstdint>
+#include <string>
+
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+
+    // Only while closed; the next open uses that port (1..16).
+    virtual void SetCommPort(std::int16_t port) = 0;
+    virtual std::int16_t CommPort() const = 0;
+
+    // Open (true) or close (false). A port counts as open only once it is configured:
+    // an open that cannot configure the port leaves PortOpen() false.
+    virtual void SetPortOpen(bool open) = 0;
+    virtual bool PortOpen() const = 0;
+
+    // Received bytes waiting.
+    virtual std::int16_t InBufferCount() = 0;
+    // All waiting bytes, in arrival order; they leave the buffer.
+    virtual std::string Input() = 0;
+    // Writes every char as one byte, in order, in one write.
+    virtual void Output(const std::string& bytes) = 0;
+};
