@@ -15,4 +15,5 @@ namespace ErrorNumber {
 constexpr long Overflow = 6;
 constexpr long OutOfMemory = 7;
 constexpr long SubscriptOutOfRange = 9;
+constexpr long Internal = 51;
 }

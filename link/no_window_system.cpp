@@ -1,0 +1,19 @@
+// Off Windows there is no LightJockey to find.
+#include "link/lj_link.h"
+
+namespace Brenoth {
+
+namespace {
+class NoWindows : public WindowMessaging {
+public:
+    WindowHandle FindWindowByClass(const char*) override { return 0; }
+    std::intptr_t Send(WindowHandle, unsigned, std::uintptr_t, std::intptr_t) override { return 0; }
+};
+}  // namespace
+
+WindowMessaging& DefaultWindowMessaging() {
+    static NoWindows none;
+    return none;
+}
+
+}  // namespace Brenoth

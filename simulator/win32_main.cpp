@@ -1,0 +1,105 @@
+// Brenoth.exe: the simulator's window, MainForm. The window procedure hands each message to
+// one handler; the handlers' logic lives in main_form.cpp.
+#include <windows.h>
+
+#include "simulator/main_form.h"
+#include "win32/control_ids.h"
+#include "win32/controls.h"
+#include "win32/fatal_error.h"
+#include "win32/message_loop.h"
+
+namespace {
+
+constexpr const char* PROGRAM = "Brenoth";
+constexpr UINT_PTR SENDING_TMR = 1;
+constexpr UINT SENDING_TMR_INTERVAL = 70;
+constexpr DWORD WINDOW_STYLE = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr int CLIENT_WIDTH = 4680, CLIENT_HEIGHT = 3825;
+
+constexpr TwipsRect CONNECT_BUTTON{120, 240, 1815, 495};
+constexpr int COLUMN_LEFT[MainForm::CHANNELS] = {240, 840, 1440, 1920, 2400, 2880, 3360, 3840};
+constexpr int VALUE_TOP = 960, VALUE_WIDTH = 375, VALUE_HEIGHT = 255;
+constexpr int FADER_TOP = 1320, FADER_WIDTH = 255, FADER_HEIGHT = 2175;
+
+struct Controls {
+    HWND cmdFind_LJ = nullptr;
+    HWND scrollCh[MainForm::CHANNELS] = {};
+    HWND lblChValue[MainForm::CHANNELS] = {};
+};
+
+Controls controls;
+
+class Win32SimulatorWindow : public MainForm::SimulatorWindow {
+public:
+    int FaderValue(int k) override { return ::FaderValue(controls.scrollCh[k]); }
+    void SetChannelValueCaption(int k, const std::string& text) override {
+        SetCaption(controls.lblChValue[k], text);
+    }
+    void SetConnectCaption(const std::string& text) override { SetCaption(controls.cmdFind_LJ, text); }
+};
+
+Win32SimulatorWindow simulatorWindow;
+
+void CreateControls(HWND form) {
+    int dpi = ScreenDpi();
+    controls.cmdFind_LJ = CreateButton(form, ControlId::cmdFind_LJ, MainForm::CONNECT_CAPTION, CONNECT_BUTTON, dpi);
+    for (int k = 0; k < MainForm::CHANNELS; ++k)
+        controls.scrollCh[k] = CreateFader(form, ControlId::scrollCh + k,
+                                           {COLUMN_LEFT[k], FADER_TOP, FADER_WIDTH, FADER_HEIGHT}, dpi);
+    for (int k = 0; k < MainForm::CHANNELS; ++k)
+        controls.lblChValue[k] = CreateLabel(form, ControlId::lblChValue + k, "0",
+                                             {COLUMN_LEFT[k], VALUE_TOP, VALUE_WIDTH, VALUE_HEIGHT}, dpi, SS_LEFT);
+}
+
+LRESULT OnCreate(HWND form) {
+    CreateControls(form);
+    MainForm::Attach(&simulatorWindow);
+    SetTimer(form, SENDING_TMR, SENDING_TMR_INTERVAL, nullptr);
+    return 0;
+}
+
+void OnCommand(WPARAM wParam) {
+    if (LOWORD(wParam) == ControlId::cmdFind_LJ && HIWORD(wParam) == BN_CLICKED)
+        RunHandler(PROGRAM, MainForm::cmdFind_LJ_Click);
+}
+
+void OnTimer(WPARAM id) {
+    if (id == SENDING_TMR) RunHandler(PROGRAM, MainForm::SendingTMR_Timer);
+}
+
+LRESULT CALLBACK WindowProc(HWND form, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE: return OnCreate(form);
+        case WM_COMMAND: OnCommand(wParam); return 0;
+        case WM_TIMER: OnTimer(wParam); return 0;
+        case WM_VSCROLL: MoveFader(reinterpret_cast<HWND>(lParam), wParam); return 0;
+        case WM_DESTROY: PostQuitMessage(0); return 0;
+        default: return DefWindowProcA(form, message, wParam, lParam);
+    }
+}
+
+HWND CreateMainForm(HINSTANCE instance) {
+    WNDCLASSA cls{};
+    cls.lpfnWndProc = WindowProc;
+    cls.hInstance = instance;
+    cls.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    cls.hIcon = LoadIcon(instance, MAKEINTRESOURCE(1));
+    if (!cls.hIcon) cls.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+    cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    cls.lpszClassName = WindowClass::Simulator;
+    RegisterClassA(&cls);
+    SIZE size = WindowSizeForClient(CLIENT_WIDTH, CLIENT_HEIGHT, WINDOW_STYLE, ScreenDpi());
+    return CreateWindowExA(WS_EX_CONTROLPARENT, WindowClass::Simulator, MainForm::CAPTION, WINDOW_STYLE,
+                           CW_USEDEFAULT, CW_USEDEFAULT, size.cx, size.cy, nullptr, nullptr, instance, nullptr);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+    HWND form = CreateMainForm(instance);
+    if (!form) return 1;
+    ShowWindow(form, show);
+    UpdateWindow(form);
+    SetFocus(controls.cmdFind_LJ);
+    return RunMessageLoop(form);
+}
