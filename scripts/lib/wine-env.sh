@@ -28,6 +28,20 @@ wine_prefix_from() {
     cp -al "$template/drive_c" "$prefix/drive_c"
     ln -s ../drive_c "$prefix/dosdevices/c:"
     ln -s / "$prefix/dosdevices/z:"
+    wine_virtual_desktop "$prefix"
+}
+
+# Wine draws the windows' frames and captions itself on a desktop of its own, so that a
+# screenshot shows them with no window manager running.
+wine_virtual_desktop() {
+    cat >>"$1/user.reg" <<'REG'
+
+[Software\\Wine\\Explorer] 1700000000
+"Desktop"="Default"
+
+[Software\\Wine\\Explorer\\Desktops] 1700000000
+"Default"="1280x1024"
+REG
 }
 
 # Maps COM1..COM16 in the prefix's registry: "N=PATH" for the given ones, a path that does not
