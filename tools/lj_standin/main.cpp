@@ -1,0 +1,115 @@
+// LightJockey stand-in: a window of LightJockey's class that answers the two handshake
+// questions with values from the command line and logs every DMX block it is handed.
+//
+//   LJStandIn.exe [--q0 N] [--q1 N] [--log FILE]
+//
+// N is decimal, 0x hex or negative; it is answered as a signed 32-bit value.
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <windows.h>
+
+#include "standin_log.h"
+
+namespace StandIn {
+
+constexpr UINT ljQuestion = WM_USER + 1502;  // 2526
+constexpr const char* windowClass = "TLJMainForm";
+constexpr const char* windowTitle = "LightJockey stand-in";
+
+struct Options {
+    int32_t answer0 = 1;
+    int32_t answer1 = 0x02060000;
+    const char* logPath = "";
+};
+
+Options options;
+
+bool ParseAnswer(const char* text, int32_t& answer) {
+    errno = 0;
+    char* end = nullptr;
+    long long value = std::strtoll(text, &end, 0);
+    if (errno != 0 || end == text || *end != '\0') return false;
+    if (value < INT32_MIN || value > UINT32_MAX) return false;
+    answer = static_cast<int32_t>(static_cast<uint32_t>(value));
+    return true;
+}
+
+bool ParseOptions(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const char* name = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (!value) return false;
+        if (std::strcmp(name, "--q0") == 0) {
+            if (!ParseAnswer(value, options.answer0)) return false;
+        } else if (std::strcmp(name, "--q1") == 0) {
+            if (!ParseAnswer(value, options.answer1)) return false;
+        } else if (std::strcmp(name, "--log") == 0) {
+            options.logPath = value;
+        } else {
+            return false;
+        }
+        ++i;
+    }
+    return true;
+}
+
+// lParam of the question is an address in the asking process: it is never read here.
+LRESULT OnQuestion(WPARAM wParam) {
+    int32_t answer = 0;
+    if (wParam == 0) answer = options.answer0;
+    if (wParam == 1) answer = options.answer1;
+    StandInLog::Ask(wParam, answer);
+    return static_cast<LRESULT>(answer);
+}
+
+LRESULT OnCopyData(LPARAM lParam) {
+    const auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    if (cds) StandInLog::CopyData(*cds);
+    return TRUE;
+}
+
+LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case ljQuestion: return OnQuestion(wParam);
+    case WM_COPYDATA: return OnCopyData(lParam);
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: return DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+}
+
+HWND CreateMainWindow(HINSTANCE instance) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = windowClass;
+    if (!RegisterClassA(&wc)) return nullptr;
+    HWND hwnd = CreateWindowA(windowClass, windowTitle, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                              CW_USEDEFAULT, CW_USEDEFAULT, 320, 120, nullptr, nullptr, instance, nullptr);
+    if (hwnd) ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+    return hwnd;
+}
+
+int Run(HINSTANCE instance) {
+    if (!StandInLog::Open(options.logPath)) return 3;
+    if (!CreateMainWindow(instance)) return 4;
+    StandInLog::Ready();
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    StandInLog::Quit();
+    StandInLog::Close();
+    return 0;
+}
+
+}  // namespace StandIn
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    if (!StandIn::ParseOptions(__argc, __argv)) return 2;
+    return StandIn::Run(instance);
+}
