@@ -21,7 +21,7 @@ HWND CreateChild(HWND parent, const char* cls, const char* text, DWORD style, in
 HFONT DefaultGuiFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
 
 HWND CreateButton(HWND parent, int id, const char* caption, const TwipsRect& at, int dpi) {
-    return CreateChild(parent, "BUTTON", caption, WS_TABSTOP | BS_PUSHBUTTON, id, at, dpi, nullptr);
+    return CreateChild(parent, "BUTTON", caption, WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, id, at, dpi, nullptr);
 }
 
 HWND CreateLabel(HWND parent, int id, const char* caption, const TwipsRect& at, int dpi,

@@ -1,0 +1,62 @@
+#pragma once
+// The bridge's window logic: the start-up search for a widget, the receive poll, the fader
+// merge and the LightJockey feed. The window itself (win32_main.cpp) only creates the controls
+// and calls these handlers.
+#include <cstdint>
+#include <string>
+
+#include "widget/outside.h"
+#include "widget/serial_port.h"
+
+namespace MainForm {
+
+constexpr int CHANNELS = 16;
+constexpr const char* CAPTION = "LJ DMX IN from Enttec USB DMX Pro";
+constexpr const char* CONNECT_CAPTION = "Connect to LightJockey";
+
+// The window's controls and services, as the handlers use them.
+class BridgeWindow {
+public:
+    virtual ~BridgeWindow() = default;
+    virtual void SetCaption(const std::string& text) = 0;
+    virtual void ClearDevList() = 0;
+    virtual void AddDevListLine(const std::string& text) = 0;
+    virtual void SetErrorCaption(const std::string& text) = 0;         // lblError
+    virtual void SetFpsCaption(const std::string& text) = 0;           // lblFPS
+    virtual void SetChannelValueCaption(int k, const std::string& text) = 0;  // lblChValue(k)
+    virtual void SetConnectCaption(const std::string& text) = 0;       // cmdFind_LJ
+    virtual int FaderValue(int k) = 0;  // scrollCh(k).Value, 0 (top) to 255 (bottom)
+    virtual void EnableTimer1() = 0;
+    virtual void DeliverWaitingMessages() = 0;  // once, then returns
+    virtual void Sleep(unsigned milliseconds) = 0;
+};
+
+// Everything the handlers reach: the window, its serial component MSComm1, the program's
+// message box, the trace label lblRec and the clock.
+struct Outside {
+    BridgeWindow* window;
+    SerialPort* MSComm1;
+    MsgBox* box;
+    TextLabel* lblRec;
+    Clock* clock;
+};
+
+void Attach(const Outside& outside);
+
+extern std::int16_t widgetPort;
+extern bool portOpened;
+
+void Form_Load();
+void Form_Unload(std::int16_t& Cancel);
+void Timer1_Timer();
+void SendingTMR_Timer();
+void cmdFind_LJ_Click();
+
+// Start-up steps, public for the load handler's sake.
+bool init();
+void DisplayConfig();
+
+// Back to the state at program start.
+void ResetFormState();
+
+}  // namespace MainForm

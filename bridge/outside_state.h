@@ -1,0 +1,15 @@
+#pragma once
+// What the bridge's handlers share inside the bridge: the outside they were attached to.
+#include "bridge/main_form.h"
+
+namespace MainForm {
+
+extern Outside outside;
+
+// Opens or closes MSComm1. Bytes kept from an unfinished packet belong to the port they came
+// from, so they are dropped at every open and close.
+void SetPortOpen(bool open);
+
+void ResetReceivePoll();
+
+}  // namespace MainForm

@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include "tests/bridge/bridge_fixture.h"
+
+namespace {
+
+class ReceivingBridgeTest : public BridgeTest {
+protected:
+    void SetUp() override {
+        BridgeTest::SetUp();
+        AddWidget(3, 2, 4);
+        MainForm::Form_Load();
+        window.changes.clear();
+    }
+};
+
+TEST_F(ReceivingBridgeTest, TickShowsStatusThenParsesWhatArrivedAndShowsTheRate) {
+    MainForm::Timer1_Timer();
+    EXPECT_EQ(window.lblError, "255 Waiting...");
+
+    clock.now = 0.5;
+    ports.Deliver(3, DmxPacket({255, 0, 128, 10}));
+    MainForm::Timer1_Timer();
+    EXPECT_EQ(window.lblError, "255 Waiting...") << "the status of the tick before";
+    EXPECT_EQ(lblRec.caption, "Rec: 7E 5 2 2 0 0 FF 0 80 A ");
+    EXPECT_EQ(proVCPdriver::dmxIn[6], 255);
+    MainForm::Timer1_Timer();
+    EXPECT_EQ(window.lblError, "0 Ready");
+}
+
+TEST_F(ReceivingBridgeTest, StatusWithoutATextShowsUnknownError) {
+    proVCPdriver::SetLinkStatus(6);
+    MainForm::Timer1_Timer();
+    EXPECT_EQ(window.lblError, "6 Unknown Error");
+}
+
+TEST_F(ReceivingBridgeTest, QuietTickChangesOnlyTheStatusUntilASecondHasPassed) {
+    clock.now = 0.2;
+    MainForm::Timer1_Timer();
+    EXPECT_EQ(window.changes, std::vector<std::string>{"lblError=255 Waiting..."});
+}
+
+TEST_F(ReceivingBridgeTest, RateFallsToZeroWhenTheWidgetGoesQuietAndComesBack) {
+    for (int i = 0; i < 44; ++i) {
+        clock.now = i / 44.0;
+        ports.Deliver(3, DmxPacket({i}));
+        MainForm::Timer1_Timer();
+    }
+    clock.now = 1.01;
+    ports.Deliver(3, DmxPacket({1}));
+    MainForm::Timer1_Timer();
+    EXPECT_EQ(window.lblFPS, "45");
+
+    clock.now = 2.5;  // a second and more without a packet
+    window.changes.clear();
+    MainForm::Timer1_Timer();
+    EXPECT_EQ(window.lblFPS, "0");
+
+    for (int i = 0; i < 10; ++i) {
+        clock.now = 3.0 + i / 10.0;
+        ports.Deliver(3, DmxPacket({i}));
+        MainForm::Timer1_Timer();
+    }
+    clock.now = 4.0;
+    MainForm::Timer1_Timer();
+    EXPECT_EQ(window.lblFPS, "10");
+}
+
+TEST_F(ReceivingBridgeTest, ReadErrorsAreIgnored) {
+    ports.Deliver(3, DmxPacket({9}));
+    ports.SetPortOpen(false);  // the widget is gone: every read raises an error
+    MainForm::Timer1_Timer();
+    MainForm::Timer1_Timer();
+    EXPECT_EQ(window.lblError, "255 Waiting...");
+}
+
+TEST_F(BridgeTest, PollDoesNothingButTheStatusWithoutAnOpenPort) {
+    MainForm::Timer1_Timer();
+    EXPECT_EQ(window.changes, std::vector<std::string>{"lblError=0 Ready"});
+}
+
+struct MergeCase {
+    const char* name;
+    int channel;      // 1..512
+    int received;     // level from the desk
+    int faderValue;   // scroll position of the channel's fader (channels 1 to 16 only)
+    int sent;
+};
+
+TEST_F(BridgeTest, FadersRaiseChannels1To16AndTheLabelsShowWhatIsSent) {
+    const MergeCase cases[] = {
+        {"fader 1 at the top over 0", 1, 0, 0, 255},
+        {"fader 1 at level 100 under 180", 1, 180, 155, 180},
+        {"fader 1 at level 100 over 40", 1, 40, 155, 100},
+        {"fader 16 at the top", 16, 3, 0, 255},
+        {"channel 17 passes through", 17, 77, 0, 77},
+        {"channel 512 passes through", 512, 12, 0, 12},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        window = FakeBridgeWindow{};
+        proVCPdriver::dmxIn[5 + c.channel] = static_cast<std::uint8_t>(c.received);
+        if (c.channel <= 16) window.faderValues[c.channel - 1] = c.faderValue;
+        MainForm::SendingTMR_Timer();
+        EXPECT_EQ(Brenoth::dmxFrame[c.channel - 1], c.sent);
+        if (c.channel <= 16) EXPECT_EQ(window.valueCaptions[c.channel - 1], std::to_string(c.sent));
+    }
+}
+
+// A LightJockey window that takes every frame.
+struct RecordingLightJockey : Brenoth::WindowMessaging {
+    bool running = true;
+    std::vector<std::vector<std::uint8_t>> frames;
+    Brenoth::WindowHandle FindWindowByClass(const char*) override { return running ? 0x10 : 0; }
+    std::intptr_t Send(Brenoth::WindowHandle, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
+        if (message == Brenoth::LJ_QUESTION) return wParam == 0 ? 1 : Brenoth::LJ_MIN_VERSION;
+        auto record = reinterpret_cast<const Brenoth::CopyDataRecord*>(lParam);
+        auto bytes = static_cast<const std::uint8_t*>(record->lpData);
+        frames.emplace_back(bytes, bytes + record->cbData);
+        return 1;
+    }
+};
+
+TEST_F(BridgeTest, FeedSendsTheMergedFrameOnlyWhileLightJockeyIsKnown) {
+    RecordingLightJockey lightJockey;
+    Brenoth::UseWindowMessaging(&lightJockey);
+    for (int n = 1; n <= 512; ++n) proVCPdriver::dmxIn[5 + n] = static_cast<std::uint8_t>(n * 7);
+    window.faderValues[15] = 0;
+
+    MainForm::SendingTMR_Timer();
+    EXPECT_TRUE(lightJockey.frames.empty());
+    EXPECT_EQ(window.valueCaptions[0], "7");
+
+    MainForm::cmdFind_LJ_Click();
+    EXPECT_EQ(window.connectCaption, "LJ READY !");
+    MainForm::SendingTMR_Timer();
+    ASSERT_EQ(lightJockey.frames.size(), 1u);
+    std::vector<std::uint8_t> expected;
+    for (int n = 1; n <= 511; ++n) expected.push_back(static_cast<std::uint8_t>(n == 16 ? 255 : n * 7));
+    EXPECT_EQ(lightJockey.frames[0], expected);
+
+    lightJockey.running = false;
+    MainForm::cmdFind_LJ_Click();
+    EXPECT_EQ(window.connectCaption, "LJ not READY !");
+    MainForm::SendingTMR_Timer();
+    EXPECT_EQ(lightJockey.frames.size(), 1u);
+    Brenoth::UseWindowMessaging(nullptr);
+}
+
+}  // namespace
