@@ -14,18 +14,22 @@ protected:
     }
 };
 
-TEST_F(ReceivingBridgeTest, TickShowsStatusThenParsesWhatArrivedAndShowsTheRate) {
+TEST_F(ReceivingBridgeTest, TickShowsTheStatusThatTheLastParseLeftThenParsesWhatArrived) {
     MainForm::Timer1_Timer();
-    EXPECT_EQ(window.lblError, "255 Waiting...");
+    EXPECT_EQ(window.lblError, "0 Ready") << "the widget's reply during the scan";
 
-    clock.now = 0.5;
+    ports.Deliver(3, "junk");
+    MainForm::Timer1_Timer();
+    EXPECT_EQ(window.lblError, "0 Ready") << "shown before the read";
+    MainForm::Timer1_Timer();
+    EXPECT_EQ(window.lblError, "1 Not Valid Packet, Recieved data seems invalid");
+
     ports.Deliver(3, DmxPacket({255, 0, 128, 10}));
     MainForm::Timer1_Timer();
-    EXPECT_EQ(window.lblError, "255 Waiting...") << "the status of the tick before";
-    EXPECT_EQ(lblRec.caption, "Rec: 7E 5 2 2 0 0 FF 0 80 A ");
-    EXPECT_EQ(proVCPdriver::dmxIn[6], 255);
     MainForm::Timer1_Timer();
     EXPECT_EQ(window.lblError, "0 Ready");
+    EXPECT_EQ(lblRec.caption, "Rec: 7E 5 2 2 0 0 FF 0 80 A ");
+    EXPECT_EQ(proVCPdriver::dmxIn[6], 255);
 }
 
 TEST_F(ReceivingBridgeTest, StatusWithoutATextShowsUnknownError) {
@@ -37,7 +41,7 @@ TEST_F(ReceivingBridgeTest, StatusWithoutATextShowsUnknownError) {
 TEST_F(ReceivingBridgeTest, QuietTickChangesOnlyTheStatusUntilASecondHasPassed) {
     clock.now = 0.2;
     MainForm::Timer1_Timer();
-    EXPECT_EQ(window.changes, std::vector<std::string>{"lblError=255 Waiting..."});
+    EXPECT_EQ(window.changes, std::vector<std::string>{"lblError=0 Ready"});
 }
 
 TEST_F(ReceivingBridgeTest, RateFallsToZeroWhenTheWidgetGoesQuietAndComesBack) {
@@ -49,7 +53,7 @@ TEST_F(ReceivingBridgeTest, RateFallsToZeroWhenTheWidgetGoesQuietAndComesBack) {
     clock.now = 1.01;
     ports.Deliver(3, DmxPacket({1}));
     MainForm::Timer1_Timer();
-    EXPECT_EQ(window.lblFPS, "45");
+    EXPECT_EQ(window.lblFPS, "46") << "45 frames and the widget's reply during the scan";
 
     clock.now = 2.5;  // a second and more without a packet
     window.changes.clear();
@@ -57,11 +61,11 @@ TEST_F(ReceivingBridgeTest, RateFallsToZeroWhenTheWidgetGoesQuietAndComesBack) {
     EXPECT_EQ(window.lblFPS, "0");
 
     for (int i = 0; i < 10; ++i) {
-        clock.now = 3.0 + i / 10.0;
+        clock.now = 2.6 + i * 0.08;
         ports.Deliver(3, DmxPacket({i}));
         MainForm::Timer1_Timer();
     }
-    clock.now = 4.0;
+    clock.now = 3.6;
     MainForm::Timer1_Timer();
     EXPECT_EQ(window.lblFPS, "10");
 }
@@ -71,7 +75,7 @@ TEST_F(ReceivingBridgeTest, ReadErrorsAreIgnored) {
     ports.SetPortOpen(false);  // the widget is gone: every read raises an error
     MainForm::Timer1_Timer();
     MainForm::Timer1_Timer();
-    EXPECT_EQ(window.lblError, "255 Waiting...");
+    EXPECT_EQ(window.lblError, "0 Ready");
 }
 
 TEST_F(BridgeTest, PollDoesNothingButTheStatusWithoutAnOpenPort) {
@@ -104,7 +108,9 @@ TEST_F(BridgeTest, FadersRaiseChannels1To16AndTheLabelsShowWhatIsSent) {
         if (c.channel <= 16) window.faderValues[c.channel - 1] = c.faderValue;
         MainForm::SendingTMR_Timer();
         EXPECT_EQ(Brenoth::dmxFrame[c.channel - 1], c.sent);
-        if (c.channel <= 16) EXPECT_EQ(window.valueCaptions[c.channel - 1], std::to_string(c.sent));
+        if (c.channel <= 16) {
+            EXPECT_EQ(window.valueCaptions[c.channel - 1], std::to_string(c.sent));
+        }
     }
 }
 
