@@ -1,0 +1,78 @@
+#include "tests/fakes/fake_serial_port.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "common/numbered_error.h"
+
+namespace {
+constexpr long InvalidPortNumber = 8002;
+constexpr long PortAlreadyOpen = 8005;
+constexpr long PortNotOpen = 8018;
+
+[[noreturn]] void ThrowNotOpen() {
+    throw NumberedError(PortNotOpen, "Operation valid only when the port is open");
+}
+}  // namespace
+
+FakeSerialPort::Line& FakeSerialPort::LineOf(std::int16_t port) {
+    if (port < 1 || port > 16) throw NumberedError(InvalidPortNumber, "Invalid port number");
+    return lines_[static_cast<std::size_t>(port)];
+}
+
+FakeSerialPort::Line& FakeSerialPort::OpenLine() {
+    if (!open_) ThrowNotOpen();
+    return lines_[static_cast<std::size_t>(commPort_)];
+}
+
+void FakeSerialPort::SetPresent(std::int16_t port, bool present) {
+    LineOf(port).present = present;
+}
+
+void FakeSerialPort::ScriptReply(std::int16_t port, std::uint8_t label, const std::string& reply) {
+    LineOf(port).replies[label] = reply;
+}
+
+void FakeSerialPort::Deliver(std::int16_t port, const std::string& bytes) {
+    if (open_ && port == commPort_) LineOf(port).received += bytes;
+}
+
+void FakeSerialPort::SetCommPort(std::int16_t port) {
+    if (open_) throw NumberedError(PortAlreadyOpen, "Port already open");
+    LineOf(port);
+    commPort_ = port;
+}
+
+void FakeSerialPort::SetPortOpen(bool open) {
+    if (!open) {
+        open_ = false;
+        return;
+    }
+    if (open_) throw NumberedError(PortAlreadyOpen, "Port already open");
+    Line& line = LineOf(commPort_);
+    if (!line.present) {
+        if (throwOnFailedOpen) throw NumberedError(InvalidPortNumber, "Invalid port number");
+        return;
+    }
+    line.received.clear();  // a port opens with an empty receive buffer
+    open_ = true;
+}
+
+std::int16_t FakeSerialPort::InBufferCount() {
+    const std::size_t waiting = OpenLine().received.size();
+    return static_cast<std::int16_t>(std::min<std::size_t>(waiting, std::numeric_limits<std::int16_t>::max()));
+}
+
+std::string FakeSerialPort::Input() {
+    std::string bytes;
+    bytes.swap(OpenLine().received);
+    return bytes;
+}
+
+void FakeSerialPort::Output(const std::string& bytes) {
+    Line& line = OpenLine();
+    writes_.push_back(Write{commPort_, bytes});
+    if (bytes.size() < 2) return;
+    const auto reply = line.replies.find(static_cast<std::uint8_t>(bytes[1]));
+    if (reply != line.replies.end()) line.received += reply->second;
+}

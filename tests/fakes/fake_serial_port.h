@@ -1,0 +1,55 @@
+#pragma once
+// A stand-in for MSComm1 in native tests: ports 1..16, each present or not. A present port
+// answers each packet written to it with the reply scripted for that packet's label, and keeps
+// a record of every write. Errors are the ones MSComm raises, by number and text.
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "widget/serial_port.h"
+
+class FakeSerialPort : public SerialPort {
+public:
+    struct Write {
+        std::int16_t port;
+        std::string bytes;
+    };
+
+    // A port that is not present (the default) does not open.
+    void SetPresent(std::int16_t port, bool present);
+    // Every later write to the port of a packet with that label puts the reply in its receive
+    // buffer at once.
+    void ScriptReply(std::int16_t port, std::uint8_t label, const std::string& reply);
+    // Bytes arriving on the port now; lost unless the port is the open one.
+    void Deliver(std::int16_t port, const std::string& bytes);
+    const std::vector<Write>& Writes() const { return writes_; }
+    void ClearWrites() { writes_.clear(); }
+
+    // Whether opening a port that is not present raises an error (true) or just leaves the
+    // port closed.
+    bool throwOnFailedOpen = true;
+
+    void SetCommPort(std::int16_t port) override;
+    std::int16_t CommPort() const override { return commPort_; }
+    void SetPortOpen(bool open) override;
+    bool PortOpen() const override { return open_; }
+    std::int16_t InBufferCount() override;
+    std::string Input() override;
+    void Output(const std::string& bytes) override;
+
+private:
+    struct Line {
+        bool present = false;
+        std::string received;
+        std::map<std::uint8_t, std::string> replies;
+    };
+    Line& LineOf(std::int16_t port);
+    Line& OpenLine();
+
+    std::array<Line, 17> lines_;  // index = port number; 0 unused
+    std::int16_t commPort_ = 1;
+    bool open_ = false;
+    std::vector<Write> writes_;
+};
