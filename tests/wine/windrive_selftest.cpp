@@ -174,6 +174,7 @@ TEST_F(Driver, ScrollsToAValueAndStopsAtTheEnds) {
     EXPECT_EQ(windrive::ScrollPos(bar), 255);
     EXPECT_FALSE(windrive::ScrollTo(bar, -1));
     EXPECT_EQ(windrive::ScrollPos(bar), 0);
+    EXPECT_TRUE(IsWindowVisible(bar));  // painting is back on
 }
 
 TEST_F(Driver, ReadsEveryLineOfAListBox) {

@@ -30,10 +30,20 @@ std::string Narrow(const std::wstring& text) {
 
 }  // namespace
 
+// A window is findable while its WM_CREATE still runs, before its controls exist: it counts as
+// there once its thread answers a message, which it does only from a message loop.
 HWND WaitForWindow(const char* className, DWORD timeoutMs, const char* title) {
+    ULONGLONG deadline = GetTickCount64() + timeoutMs;
     HWND found = nullptr;
-    WaitUntil([&] { return (found = FindWindowA(className, title)) != nullptr; }, timeoutMs);
-    return found;
+    auto answering = [&] {
+        found = FindWindowA(className, title);
+        if (!found) return false;
+        ULONGLONG now = GetTickCount64();
+        UINT wait = static_cast<UINT>(now < deadline ? deadline - now : 1);
+        DWORD_PTR ignored = 0;
+        return SendMessageTimeoutA(found, WM_NULL, 0, 0, SMTO_NORMAL, wait, &ignored) != 0;
+    };
+    return WaitUntil(answering, timeoutMs) ? found : nullptr;
 }
 
 HWND Control(HWND top, int id) { return top ? GetDlgItem(top, id) : nullptr; }

@@ -7,6 +7,7 @@
 // "box closed" into label 101 once it is answered; label 103 counts 200 ms timer ticks; list
 // 102 holds fixed lines; scroll bar 200 runs 0..255 from 255, one step a line or a page;
 // the client area shows a red square at (150,150)-(250,250).
+#include <cstdlib>
 #include <string>
 #include <windows.h>
 
