@@ -6,6 +6,7 @@
 // N is decimal, 0x hex or negative; it is answered as a signed 32-bit value.
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <windows.h>
@@ -25,6 +26,8 @@ struct Options {
 };
 
 Options options;
+unsigned long framesReceived = 0, framesShown = 0;
+constexpr UINT_PTR repaintTimer = 1;
 
 bool ParseAnswer(const char* text, int32_t& answer) {
     errno = 0;
@@ -67,13 +70,38 @@ LRESULT OnQuestion(WPARAM wParam) {
 LRESULT OnCopyData(LPARAM lParam) {
     const auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
     if (cds) StandInLog::CopyData(*cds);
+    ++framesReceived;
     return TRUE;
+}
+
+// The count is painted from a timer, not per frame: a repaint costs more than a delivery.
+void OnTimer(HWND hwnd) {
+    if (framesShown == framesReceived) return;
+    framesShown = framesReceived;
+    InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+void OnPaint(HWND hwnd) {
+    char text[128];
+    int n = std::snprintf(text, sizeof text, "Answers %ld, 0x%08lX\nFrames received: %lu", static_cast<long>(options.answer0),
+                          static_cast<unsigned long>(static_cast<uint32_t>(options.answer1)), framesShown);
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    RECT area;
+    GetClientRect(hwnd, &area);
+    InflateRect(&area, -8, -8);
+    SetBkMode(dc, TRANSPARENT);
+    SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    DrawTextA(dc, text, n, &area, DT_LEFT | DT_TOP);
+    EndPaint(hwnd, &ps);
 }
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case ljQuestion: return OnQuestion(wParam);
     case WM_COPYDATA: return OnCopyData(lParam);
+    case WM_TIMER: OnTimer(hwnd); return 0;
+    case WM_PAINT: OnPaint(hwnd); return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     default: return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
@@ -89,7 +117,9 @@ HWND CreateMainWindow(HINSTANCE instance) {
     if (!RegisterClassA(&wc)) return nullptr;
     HWND hwnd = CreateWindowA(windowClass, windowTitle, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                               CW_USEDEFAULT, CW_USEDEFAULT, 320, 120, nullptr, nullptr, instance, nullptr);
-    if (hwnd) ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+    if (!hwnd) return nullptr;
+    SetTimer(hwnd, repaintTimer, 500, nullptr);
+    ShowWindow(hwnd, SW_SHOWNOACTIVATE);
     return hwnd;
 }
 

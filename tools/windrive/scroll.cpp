@@ -10,10 +10,10 @@ constexpr UINT messageTimeoutMs = 5000;
 // and 31 on the release.
 LPARAM KeyFlags(UINT vk, bool wasDown, bool release) {
     UINT scan = MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
-    LPARAM flags = 1 | (static_cast<LPARAM>(scan & 0xFF) << 16) | (LPARAM{1} << 24);
-    if (wasDown || release) flags |= LPARAM{1} << 30;
-    if (release) flags |= LPARAM{1} << 31;
-    return flags;
+    DWORD flags = 1u | (scan & 0xFFu) << 16 | 1u << 24;
+    if (wasDown || release) flags |= 1u << 30;
+    if (release) flags |= 1u << 31;
+    return static_cast<LPARAM>(flags);
 }
 
 // Sent, not posted: the bar's WM_VSCROLL to its parent has been handled when this returns.
