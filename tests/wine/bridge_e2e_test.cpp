@@ -20,6 +20,7 @@ using windrive::Control;
 using windrive::Text;
 using Levels = std::vector<uint8_t>;
 
+// (Log names avoid "COM7.log" and the like: Windows takes those for the serial device.)
 // The levels of every label-5 packet the emulator sent, from its log ("TIME dmx seq=N sc=SS HEX").
 std::vector<Levels> EmulatorFrames(const std::string& logPath) {
     std::vector<Levels> frames;
@@ -85,7 +86,7 @@ TEST_F(BridgeEndToEnd, FeedsTheDesksLevelsMergedWithAFader) {
     EXPECT_EQ(Label(ControlId::cmdFind_LJ), "LJ READY !");
     ASSERT_TRUE(windrive::WaitUntil([&] { return windrive::ReadStandInLog(standInLog).frames.size() >= 40; }, 30000));
 
-    auto sent = EmulatorFrames(windrive::WorkPath("com7.log"));
+    auto sent = EmulatorFrames(windrive::WorkPath("widget7.log"));
     std::set<Levels> expected;
     for (auto levels : sent) {
         levels[15] = 255;     // the fader wins over whatever the desk sends on channel 16
@@ -99,7 +100,8 @@ TEST_F(BridgeEndToEnd, FeedsTheDesksLevelsMergedWithAFader) {
         if (frame.bytes.size() == 511 && frame.bytes[20] == 126) ++with126;
         if (frame.bytes.size() == 511 && frame.bytes[19] == 231) ++with231;
     }
-    std::printf("%zu frames delivered, %zu equal to a frame the widget sent\n", delivered.size(), matching);
+    std::printf("%zu frames delivered, %zu equal to one of the %zu frames the widget sent\n", delivered.size(),
+                matching, sent.size());
     EXPECT_EQ(matching, delivered.size()) << "every delivered frame is one the widget sent";
     EXPECT_EQ(with126, delivered.size());
     EXPECT_EQ(with231, delivered.size());
@@ -117,14 +119,14 @@ TEST_F(BridgeEndToEnd, RateFallsToZeroWhenTheDeskStopsAndTheFeedGoesOn) {
     ASSERT_TRUE(windrive::WaitUntil([&] { return windrive::ReadStandInLog(standInLog).ready != 0; }, 20000));
     windrive::Click(Control(form, ControlId::cmdFind_LJ));
 
-    AppendLine(windrive::WorkPath("com7.ctl"), "stop");
+    AppendLine(windrive::WorkPath("widget7.ctl"), "stop");
     EXPECT_TRUE(windrive::WaitUntil([&] { return Label(ControlId::lblFPS) == "0"; }, 10000)) << Label(ControlId::lblFPS);
     size_t before = windrive::ReadStandInLog(standInLog).frames.size();
     Sleep(1000);
     EXPECT_GT(windrive::ReadStandInLog(standInLog).frames.size(), before + 5) << "the feed goes on";
     EXPECT_TRUE(bridge.Running());
 
-    AppendLine(windrive::WorkPath("com7.ctl"), "start");
+    AppendLine(windrive::WorkPath("widget7.ctl"), "start");
     EXPECT_TRUE(windrive::WaitUntil([&] { return Label(ControlId::lblFPS) != "0"; }, 10000));
     windrive::SaveWindowPng(form, windrive::WorkPath("tevrin.png"));
     standIn.Close();
