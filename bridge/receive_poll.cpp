@@ -1,5 +1,7 @@
 // The receive poll: every 10 ms, shows the widget link status, hands everything the widget
-// has sent to the parser and shows the received frame rate.
+// has sent to the parser and shows the received frame rate. When the widget's port fails (the
+// widget was unplugged), the poll closes it and opens it again about once a second, and once
+// it is back asks the widget for its frames again, as the start-up did.
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -12,6 +14,15 @@ namespace MainForm {
 
 namespace {
 
+constexpr double REOPEN_INTERVAL_S = 1.0;
+
+struct WidgetLink {
+    bool lost = false;        // the port failed and is closed until it opens again
+    double lastReopen = 0;    // when the last attempt to open it again was made
+};
+
+WidgetLink link;
+
 // Each step that fails is skipped; the tick goes on with the next.
 template <typename Step>
 void Ignoring(Step&& step) {
@@ -20,6 +31,8 @@ void Ignoring(Step&& step) {
     } catch (...) {
     }
 }
+
+double Now() { return outside.clock->Seconds(); }
 
 std::string StatusCaption() {
     return std::to_string(proVCPdriver::linkStatus) + " " + proVCPdriver::LinkStatusText(proVCPdriver::linkStatus);
@@ -33,20 +46,58 @@ std::string RateCaption(float rate) {
     return text;
 }
 
+void LoseWidget() {
+    Ignoring([] { SetPortOpen(false); });
+    link.lost = true;
+    link.lastReopen = Now();
+}
+
+// The same end of the start-up as when the bridge started: receive every frame, then one
+// output packet.
+void TryReopen() {
+    if (Now() - link.lastReopen < REOPEN_INTERVAL_S) return;
+    link.lastReopen = Now();
+    bool open = false;
+    Ignoring([&] {
+        outside.MSComm1->SetCommPort(widgetPort);
+        SetPortOpen(true);
+        open = outside.MSComm1->PortOpen();
+    });
+    if (!open) return;
+    link.lost = false;
+    proVCPdriver::SendReceiveMode(0);
+    proVCPdriver::PrepareStartupOutput();
+    proVCPdriver::SendOutputPacket();
+}
+
+std::string ReadWaiting() {
+    SerialPort& comm = *outside.MSComm1;
+    return comm.InBufferCount() > 0 ? comm.Input() : std::string();
+}
+
+// True when something was handed to the parser. A port that fails is lost.
+bool Receive() {
+    std::string text;
+    try {
+        text = ReadWaiting();
+    } catch (...) {
+        LoseWidget();
+        return false;
+    }
+    if (text.empty()) return false;
+    Ignoring([&] { proVCPdriver::ParsePacket(text); });
+    return true;
+}
+
 }  // namespace
 
-void ResetReceivePoll() {}
+void ResetReceivePoll() { link = WidgetLink{}; }
 
 void Timer1_Timer() {
     Ignoring([] { outside.window->SetErrorCaption(StatusCaption()); });
     if (!portOpened) return;
-    bool read = false;
-    Ignoring([&] {
-        if (outside.MSComm1->InBufferCount() > 0) {
-            read = true;
-            proVCPdriver::ParsePacket(outside.MSComm1->Input());
-        }
-    });
+    if (link.lost) Ignoring(TryReopen);
+    bool read = !link.lost && Receive();
     // A rate window that ran out without a packet closes here, so the rate falls to 0 when
     // the widget goes quiet instead of showing the last rate for ever.
     double windowStart = proVCPdriver::rateClockStart;

@@ -9,6 +9,7 @@ namespace {
 constexpr long InvalidPortNumber = 8002;
 constexpr long PortAlreadyOpen = 8005;
 constexpr long PortNotOpen = 8018;
+constexpr long DeviceGone = 22;  // ERROR_BAD_COMMAND, what Windows reports for an unplugged USB port
 
 [[noreturn]] void ThrowNotOpen() {
     throw NumberedError(PortNotOpen, "Operation valid only when the port is open");
@@ -22,6 +23,7 @@ FakeSerialPort::Line& FakeSerialPort::LineOf(std::int16_t port) {
 
 FakeSerialPort::Line& FakeSerialPort::OpenLine() {
     if (!open_) ThrowNotOpen();
+    if (gone_) throw NumberedError(DeviceGone, "The device does not recognize the command.");
     return lines_[static_cast<std::size_t>(commPort_)];
 }
 
@@ -43,9 +45,15 @@ void FakeSerialPort::SetCommPort(std::int16_t port) {
     commPort_ = port;
 }
 
+void FakeSerialPort::Unplug(std::int16_t port) {
+    SetPresent(port, false);
+    if (open_ && port == commPort_) gone_ = true;
+}
+
 void FakeSerialPort::SetPortOpen(bool open) {
     if (!open) {
         open_ = false;
+        gone_ = false;
         return;
     }
     if (open_) throw NumberedError(PortAlreadyOpen, "Port already open");

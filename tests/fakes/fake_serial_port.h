@@ -24,6 +24,10 @@ public:
     void ScriptReply(std::int16_t port, std::uint8_t label, const std::string& reply);
     // Bytes arriving on the port now; lost unless the port is the open one.
     void Deliver(std::int16_t port, const std::string& bytes);
+    // The device goes away: the port stops being present, and every operation on it while it
+    // is still open raises an error until it is closed. Replug brings it back.
+    void Unplug(std::int16_t port);
+    void Replug(std::int16_t port) { SetPresent(port, true); }
     const std::vector<Write>& Writes() const { return writes_; }
     void ClearWrites() { writes_.clear(); }
 
@@ -51,5 +55,6 @@ private:
     std::array<Line, 17> lines_;  // index = port number; 0 unused
     std::int16_t commPort_ = 1;
     bool open_ = false;
+    bool gone_ = false;  // the open port's device was unplugged
     std::vector<Write> writes_;
 };
