@@ -58,8 +58,8 @@ TEST(SimulatorEndToEnd, FeedsTheFaderLevelsOnceConnected) {
     StandIn standIn("ready", "");
     Simulator sim;
     ASSERT_NE(sim.form, nullptr);
-    ASSERT_TRUE(windrive::ScrollTo(sim.Fader(0), 0));
-    ASSERT_TRUE(windrive::ScrollTo(sim.Fader(1), 128));
+    ASSERT_TRUE(windrive::ScrollTo(sim.Fader(0), 0)) << "stopped at " << windrive::ScrollPos(sim.Fader(0));
+    ASSERT_TRUE(windrive::ScrollTo(sim.Fader(1), 128)) << "stopped at " << windrive::ScrollPos(sim.Fader(1));
     windrive::ScrollKey(sim.Fader(7), VK_HOME);
     EXPECT_TRUE(windrive::WaitUntil([&] { return Text(sim.ValueLabel(1)) == "127"; }, 5000));
     EXPECT_EQ(Text(sim.ValueLabel(0)), "255");
