@@ -1,0 +1,233 @@
+#!/usr/bin/env python3
+"""The benchmark's figures from one run of scripts/bench: latency, integrity, rates, CPU and
+memory, as one table (printed and written to --table) and a latency histogram (--png).
+
+    analyse.py --work DIR --table FILE --png FILE [--counter CH]... [--note TEXT]
+
+DIR holds the run's logs: widget.log (emulator), standin-bridge.log and standin-brenoth.log
+(LightJockey stand-in), bench-conductor.log (TevrinBench.exe) and procstat.log (sampler).
+Prints figures; it asserts nothing about speed.
+"""
+import argparse
+import os
+import statistics
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import histogram_png  # noqa: E402
+import peerlogs  # noqa: E402
+
+POLL_MS, FEED_MS = 10, 70
+BOUND_MS = POLL_MS + FEED_MS
+TAIL_US = 200_000  # frames written this close to the end may have had no feed tick left
+
+
+def latencies_us(frames, deliveries, matched, start, end):
+    """Per sent frame written in [start, end]: the time until the stand-in held it or a newer
+    one. Returns the latencies and the count of frames that no delivery ever covered."""
+    held = [(d.time, m.seq) for d, m in zip(deliveries, matched) if m is not None]
+    out, uncovered, j = [], 0, 0
+    for frame in frames:
+        if frame.stalled or not start <= frame.time <= end:
+            continue
+        while j < len(held) and (held[j][1] < frame.seq or held[j][0] < frame.time):
+            j += 1
+        if j == len(held):
+            uncovered += 1
+            continue
+        out.append(held[j][0] - frame.time)
+    return out, uncovered
+
+
+def in_window(rows, start, end):
+    return [r for r in rows if start <= r.time <= end]
+
+
+def fmt_ms(value):
+    return "-" if value is None else f"{value:.1f} ms"
+
+
+def fmt_share(value):
+    return "-" if value is None else f"{100 * value:.2f} % of one core"
+
+
+class Table:
+    def __init__(self):
+        self.lines = []
+
+    def title(self, text):
+        self.lines.append(text)
+
+    def row(self, what, measured, target=""):
+        self.lines.append(f"  {what:<58} {measured:<28} {target}".rstrip())
+
+    def text(self):
+        return "\n".join(self.lines) + "\n"
+
+
+def process_row(table, samples, name, label, start, end, target=""):
+    rows = peerlogs.process_samples(samples, name, start, end)
+    share = peerlogs.cpu_share(rows, samples.ticks_per_second)
+    table.row(f"CPU {label}", fmt_share(share), target)
+    if rows:
+        table.row(f"  resident memory (VmRSS) at start -> at end",
+                  f"{rows[0].rss} kB -> {rows[-1].rss} kB")
+        table.row(f"  open file descriptors at start -> at end", f"{rows[0].fds} -> {rows[-1].fds}")
+    return share
+
+
+def status_values(events, start, end, key):
+    values = []
+    for time, text in events:
+        if start <= time <= end and text.startswith("status "):
+            for word in text.split():
+                if word.startswith(key + "="):
+                    values.append(word[len(key) + 1:])
+    return values
+
+
+def numbers(texts):
+    out = []
+    for t in texts:
+        try:
+            out.append(float(t))
+        except ValueError:
+            pass
+    return out
+
+
+def bridge_section(table, args, emulator, index, events, samples):
+    start = peerlogs.event_time(events, "bridge-measure-start")
+    end = peerlogs.event_time(events, "bridge-measure-end")
+    connected = peerlogs.event_time(events, "bridge-connect")
+    if start is None or end is None:
+        table.title("the bridge was not measured: see bench-conductor.log")
+        return None
+    standin = peerlogs.read_standin(os.path.join(args.work, "standin-bridge.log"))
+    deliveries = [d for d in standin.deliveries if d.time >= (connected or 0)]
+    matched = peerlogs.delivered_frames(index, deliveries)
+    seconds = (end - start) / 1e6
+    window = [(d, m) for d, m in zip(deliveries, matched) if start <= d.time <= end]
+    last_delivery = window[-1][0].time if window else end
+    lat, uncovered = latencies_us(emulator.frames, deliveries, matched, start, min(end, last_delivery) - TAIL_US)
+    lat_ms = peerlogs.summary_ms(lat)
+    ages = peerlogs.summary_ms([d.time - m.time for d, m in window if m is not None])
+    spacing = peerlogs.summary_ms([b[0].time - a[0].time for a, b in zip(window, window[1:])])
+    good = sum(1 for m in matched if m is not None)
+    sent_in_window = [f for f in emulator.frames if start <= f.time <= end]
+
+    table.title(f"Tevrin.exe, {seconds:.1f} s measured; the emulator sent {len(sent_in_window)} frames "
+                f"({len(sent_in_window) / seconds:.1f} a second), split at random points")
+    if lat_ms:
+        table.title(f" latency as the operator feels it: from each frame's write (its last byte) until the "
+                    f"stand-in holds it or a newer one, {lat_ms['n']} frames")
+        table.row("median", fmt_ms(lat_ms["median"]), "figure: <= 45 ms")
+        table.row("95th percentile", fmt_ms(lat_ms["p95"]))
+        table.row("99th percentile", fmt_ms(lat_ms["p99"]), "figure: <= 83 ms")
+        table.row("maximum", fmt_ms(lat_ms["max"]), f"bound of the intervals: {BOUND_MS} ms "
+                  f"({POLL_MS} ms poll + {FEED_MS} ms feed)")
+        over = sum(1 for v in lat_ms["values"] if v > BOUND_MS)
+        table.row(f"frames later than {BOUND_MS} ms", f"{over} ({100 * over / lat_ms['n']:.2f} %)")
+        if uncovered:
+            table.row("frames no delivery covered", str(uncovered))
+    if ages:
+        table.title(f" age of each delivered frame at delivery, {ages['n']} deliveries")
+        table.row("median / 95th / 99th percentile / maximum",
+                  f"{ages['median']:.1f} / {ages['p95']:.1f} / {ages['p99']:.1f} / {ages['max']:.1f} ms")
+    skipped = [t for t in emulator.skipped if start <= t <= end]
+    if skipped:
+        table.row("frames the emulator skipped: the pty was not read", str(len(skipped)))
+    table.title(" integrity and rates (integrity: every delivery from the connect on)")
+    share = 100 * good / len(matched) if matched else 0
+    table.row("delivered frames equal to a sent frame (ch 1-511)", f"{good} / {len(matched)} = {share:.3f} %",
+              "must be 100 %")
+    for d, m in zip(deliveries, matched):
+        if m is None:
+            table.row("  first that is not", peerlogs.mismatch_reason(index, d, args.counter))
+            break
+    table.row("frames delivered to the stand-in per second", f"{len(window) / seconds:.2f}",
+              f"about {1000 / FEED_MS:.1f}")
+    if spacing:
+        table.row("  spacing of deliveries: median / maximum",
+                  f"{spacing['median']:.1f} / {spacing['max']:.1f} ms", f"feed timer {FEED_MS} ms")
+    fps = numbers(status_values(events, start, end, "fps"))
+    if fps:
+        table.row("frame rate the bridge showed (lblFPS): median, range",
+                  f"{statistics.median(fps):g} ({min(fps):g} .. {max(fps):g})", f"emulator sends {args.rate:g}")
+    table.title(" resources (Linux /proc, sampled every 0.5 s)")
+    process_row(table, samples, "Tevrin.exe", "Tevrin.exe (bridge), per second of run", start, end,
+                "figure: < 2 % of one core")
+    handles = numbers(status_values(events, start, end, "handles"))
+    if handles and min(handles) >= 0:
+        table.row("  Windows handles (system handle list) at start -> at end", f"{handles[0]:g} -> {handles[-1]:g}")
+    process_row(table, samples, "wineserver", "wineserver (serves all programs of the prefix)", start, end)
+    process_row(table, samples, "LJStandIn.exe", "LJStandIn.exe (logs every frame in hex)", start, end)
+    busy, cores = peerlogs.machine_busy(samples, start, end)
+    if busy is not None:
+        table.row("whole machine busy (everything running on it)", f"{100 * busy:.0f} % of {cores} cores")
+    return lat_ms, ages
+
+
+def simulator_section(table, args, samples, events):
+    start = peerlogs.event_time(events, "brenoth-measure-start")
+    end = peerlogs.event_time(events, "brenoth-measure-end")
+    if start is None or end is None:
+        table.title("Brenoth.exe was not measured: see bench-conductor.log")
+        return
+    standin = peerlogs.read_standin(os.path.join(args.work, "standin-brenoth.log"))
+    seconds = (end - start) / 1e6
+    window = [d for d in standin.deliveries if start <= d.time <= end]
+    table.title(f"Brenoth.exe (simulator) for comparison, {seconds:.1f} s measured")
+    table.row("frames delivered to the stand-in per second", f"{len(window) / seconds:.2f}",
+              f"about {1000 / FEED_MS:.1f}")
+    process_row(table, samples, "Brenoth.exe", "Brenoth.exe, per second of run", start, end)
+    process_row(table, samples, "wineserver", "wineserver", start, end)
+    busy, cores = peerlogs.machine_busy(samples, start, end)
+    if busy is not None:
+        table.row("whole machine busy (everything running on it)", f"{100 * busy:.0f} % of {cores} cores")
+
+
+def write_png(path, lat_ms, ages):
+    panels = []
+    if lat_ms:
+        panels.append((f"latency per emulator frame, {lat_ms['n']} frames", lat_ms["values"], (40, 90, 200), [
+            (f"median {lat_ms['median']:.1f}", lat_ms["median"], (0, 130, 0)),
+            (f"p99 {lat_ms['p99']:.1f}", lat_ms["p99"], (220, 120, 0)),
+            (f"bound {BOUND_MS}", BOUND_MS, (200, 0, 0))]))
+    if ages:
+        panels.append((f"age of each delivered frame, {ages['n']} deliveries", ages["values"], (120, 120, 120), [
+            (f"median {ages['median']:.1f}", ages["median"], (0, 130, 0))]))
+    if panels:
+        histogram_png.write_histograms(path, panels)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--work", required=True)
+    parser.add_argument("--table", required=True)
+    parser.add_argument("--png", required=True)
+    parser.add_argument("--counter", type=int, action="append", default=[])
+    parser.add_argument("--rate", type=float, default=44)
+    parser.add_argument("--note", default="")
+    args = parser.parse_args()
+    emulator = peerlogs.read_emulator(os.path.join(args.work, "widget.log"))
+    index = peerlogs.FrameIndex(emulator.frames)
+    events = peerlogs.read_events(os.path.join(args.work, "bench-conductor.log"))
+    samples = peerlogs.read_samples(os.path.join(args.work, "procstat.log"))
+    table = Table()
+    table.title("Tevrin end-to-end benchmark under Wine" + (f" ({args.note})" if args.note else ""))
+    table.title("")
+    figures = bridge_section(table, args, emulator, index, events, samples)
+    table.title("")
+    simulator_section(table, args, samples, events)
+    text = table.text()
+    with open(args.table, "w") as f:
+        f.write(text)
+    sys.stdout.write(text)
+    if figures:
+        write_png(args.png, *figures)
+        print(f"\ntable: {args.table}\nhistogram: {args.png}")
+
+
+if __name__ == "__main__":
+    main()
