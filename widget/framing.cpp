@@ -26,6 +26,10 @@ std::size_t DropHandedOut(PartialPacket& partial) {
     const std::uint8_t* rest = partial.bytes + partial.handedOut;
     const std::size_t restSize = partial.size - partial.handedOut;
     partial.handedOut = 0;
+    if (restSize == 0) {  // the usual case: the kept bytes were one packet
+        partial.size = 0;
+        return 0;
+    }
     const void* found = std::memchr(rest, StartByte, restSize);
     const std::size_t skipped = found ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(found) - rest)
                                       : restSize;
@@ -75,7 +79,8 @@ FrameStep KeepAside(PartialPacket& partial, ReadBytes& read) {
 FrameStep StepInRead(PartialPacket& partial, ReadBytes& read) {
     const std::size_t available = Available(read);
     if (available == 0) return Step(FrameEvent::OutOfBytes, nullptr, 0);
-    const void* found = std::memchr(read.next, StartByte, available);
+    // In a healthy stream the next byte starts the next packet; search only when it does not.
+    const void* found = *read.next == StartByte ? read.next : std::memchr(read.next, StartByte, available);
     if (found != read.next) {
         const std::uint8_t* start = found ? static_cast<const std::uint8_t*>(found) : read.end;
         const std::size_t skipped = static_cast<std::size_t>(start - read.next);
