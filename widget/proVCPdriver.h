@@ -80,11 +80,11 @@ void WritePort(const std::string& message);
 void SetLinkStatus(std::uint8_t code);
 std::string LinkStatusText(std::uint8_t code);
 
-// Frames every complete packet of the bytes kept from earlier reads followed by text, and
-// handles each in arrival order. Returns the label of the last packet handled; if none: -3
-// when the last bytes thrown away were a header with a length field above 600, -2 when they
-// were anything else, -1 when nothing was thrown away (the bytes ran out, or the text is
-// too short to be anything).
+// Frames the bytes kept from earlier reads followed by text, and handles every complete packet
+// in arrival order: trace, copy into its record, count. Returns the label of the last packet
+// handled. If none: -3 or -2 for the last fault met (-3: a length field above 600; -2: a wrong
+// end byte, or bytes that start no packet), else -1 (the bytes ran out inside a packet, or one
+// to three bytes came that start nothing: status 2).
 std::int32_t ParsePacket(const std::string& text);
 // Drops the bytes of an unfinished packet, so that nothing of one port's stream is joined to
 // another's. Called whenever a port is opened or closed.
