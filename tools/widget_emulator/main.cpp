@@ -213,6 +213,10 @@ int main(int argc, char** argv) {
     Emulator e;
     std::string error;
     if (!ParseOptions(argc, argv, e.options, error)) {
+        if (error.empty()) {
+            std::fputs(Usage(), stdout);
+            return 0;
+        }
         std::fprintf(stderr, "widget_emulator: %s\n%s", error.c_str(), Usage());
         return 2;
     }

@@ -111,6 +111,10 @@ bool ApplyOption(const std::string& name, const std::string& value, Options& o) 
 bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
     for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i];
+        if (name == "--help") {
+            error = "";
+            return false;
+        }
         if (name == "--stream-at-start") {
             options.streamAtStart = true;
             continue;

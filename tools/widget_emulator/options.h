@@ -31,7 +31,8 @@ struct Options {
     bool streamAtStart = false;
 };
 
-// Returns false with a message in `error` when the command line is wrong.
+// Returns false with a message in `error` when the command line is wrong, and false with
+// an empty `error` for --help.
 bool ParseOptions(int argc, char** argv, Options& options, std::string& error);
 const char* Usage();
 
