@@ -75,7 +75,11 @@ int MoveFader(HWND fader, WPARAM wParam) {
     return value;
 }
 
-void SetCaption(HWND window, const std::string& text) { SetWindowTextA(window, text.c_str()); }
+// The handlers rewrite every caption on every tick; repainting a label whose text did not
+// change costs the most of a tick and shows nothing new.
+void SetCaption(HWND window, const std::string& text) {
+    if (Caption(window) != text) SetWindowTextA(window, text.c_str());
+}
 
 std::string Caption(HWND window) {
     int length = GetWindowTextLengthA(window);
