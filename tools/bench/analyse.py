@@ -13,6 +13,7 @@ import os
 import statistics
 import sys
 
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import histogram_png  # noqa: E402
 import peerlogs  # noqa: E402

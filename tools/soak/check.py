@@ -21,6 +21,7 @@ import re
 import statistics
 import sys
 
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "bench"))
 import peerlogs  # noqa: E402
 
