@@ -12,4 +12,13 @@ void SetPortOpen(bool open);
 
 void ResetReceivePoll();
 
+// The port scan and the receive poll skip a step that fails and carry on with the next.
+template <typename Step>
+void Ignoring(Step&& step) {
+    try {
+        step();
+    } catch (...) {
+    }
+}
+
 }  // namespace MainForm

@@ -23,15 +23,6 @@ struct WidgetLink {
 
 WidgetLink link;
 
-// Each step that fails is skipped; the tick goes on with the next.
-template <typename Step>
-void Ignoring(Step&& step) {
-    try {
-        step();
-    } catch (...) {
-    }
-}
-
 double Now() { return outside.clock->Seconds(); }
 
 std::string StatusCaption() {

@@ -15,15 +15,6 @@ namespace {
 
 constexpr unsigned REPLY_WAIT_MS = 100;
 
-// The scan skips a step that fails and carries on with the next.
-template <typename Step>
-void Ignoring(Step&& step) {
-    try {
-        step();
-    } catch (...) {
-    }
-}
-
 // A widget answers the parameters request with a label-3 reply whose firmware high byte is at
 // least 1.
 bool ReplyFromWidget() {

@@ -11,6 +11,7 @@
 #include "win32/control_ids.h"
 #include "win32/controls.h"
 #include "win32/fatal_error.h"
+#include "win32/main_window.h"
 #include "win32/message_loop.h"
 
 namespace {
@@ -18,7 +19,6 @@ namespace {
 constexpr const char* PROGRAM = "Tevrin";
 constexpr UINT_PTR TIMER1 = 1, SENDING_TMR = 2;
 constexpr UINT TIMER1_INTERVAL = 10, SENDING_TMR_INTERVAL = 70;
-constexpr DWORD WINDOW_STYLE = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 struct Controls {
     HWND form = nullptr;
@@ -151,18 +151,7 @@ LRESULT CALLBACK WindowProc(HWND form, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 HWND CreateMainForm(HINSTANCE instance) {
-    WNDCLASSA cls{};
-    cls.lpfnWndProc = WindowProc;
-    cls.hInstance = instance;
-    cls.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    cls.hIcon = LoadIcon(instance, MAKEINTRESOURCE(1));
-    if (!cls.hIcon) cls.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
-    cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    cls.lpszClassName = WindowClass::Bridge;
-    RegisterClassA(&cls);
-    SIZE size = WindowSizeForClient(BridgeLayout::CLIENT_WIDTH, BridgeLayout::CLIENT_HEIGHT, WINDOW_STYLE, ScreenDpi());
-    return CreateWindowExA(WS_EX_CONTROLPARENT, WindowClass::Bridge, MainForm::CAPTION, WINDOW_STYLE, CW_USEDEFAULT,
-                           CW_USEDEFAULT, size.cx, size.cy, nullptr, nullptr, instance, nullptr);
+    return CreateMainWindow(instance, WindowClass::Bridge, MainForm::CAPTION, BridgeLayout::CLIENT_WIDTH, BridgeLayout::CLIENT_HEIGHT, WindowProc);
 }
 
 }  // namespace

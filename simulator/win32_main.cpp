@@ -6,6 +6,7 @@
 #include "win32/control_ids.h"
 #include "win32/controls.h"
 #include "win32/fatal_error.h"
+#include "win32/main_window.h"
 #include "win32/message_loop.h"
 
 namespace {
@@ -13,7 +14,6 @@ namespace {
 constexpr const char* PROGRAM = "Brenoth";
 constexpr UINT_PTR SENDING_TMR = 1;
 constexpr UINT SENDING_TMR_INTERVAL = 70;
-constexpr DWORD WINDOW_STYLE = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr int CLIENT_WIDTH = 4680, CLIENT_HEIGHT = 3825;
 
 constexpr TwipsRect CONNECT_BUTTON{120, 240, 1815, 495};
@@ -79,18 +79,7 @@ LRESULT CALLBACK WindowProc(HWND form, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 HWND CreateMainForm(HINSTANCE instance) {
-    WNDCLASSA cls{};
-    cls.lpfnWndProc = WindowProc;
-    cls.hInstance = instance;
-    cls.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    cls.hIcon = LoadIcon(instance, MAKEINTRESOURCE(1));
-    if (!cls.hIcon) cls.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
-    cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    cls.lpszClassName = WindowClass::Simulator;
-    RegisterClassA(&cls);
-    SIZE size = WindowSizeForClient(CLIENT_WIDTH, CLIENT_HEIGHT, WINDOW_STYLE, ScreenDpi());
-    return CreateWindowExA(WS_EX_CONTROLPARENT, WindowClass::Simulator, MainForm::CAPTION, WINDOW_STYLE,
-                           CW_USEDEFAULT, CW_USEDEFAULT, size.cx, size.cy, nullptr, nullptr, instance, nullptr);
+    return CreateMainWindow(instance, WindowClass::Simulator, MainForm::CAPTION, CLIENT_WIDTH, CLIENT_HEIGHT, WindowProc);
 }
 
 }  // namespace
