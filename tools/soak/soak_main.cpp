@@ -111,7 +111,7 @@ bool Run(Soak& soak, double seconds) {
     ConnectAgain(soak);
     int cycles = static_cast<int>((seconds - WarmUpSeconds - FinalSeconds) / CycleSeconds);
     if (cycles < 1) cycles = 1;
-    Note("plan cycles=" + std::to_string(cycles) + " cycle-seconds=" + std::to_string(CycleSeconds));
+    Note("plan cycles=" + std::to_string(cycles) + " cycle-seconds=" + std::to_string(static_cast<int>(CycleSeconds)));
     bool running = Watch(soak, WarmUpSeconds);
     for (int cycle = 1; running && cycle <= cycles; ++cycle) running = RunCycle(soak, cycle);
     if (running) {
