@@ -30,8 +30,14 @@ struct StandIn {
 
 struct Simulator {
     windrive::Process process = windrive::Launch(windrive::BinPath("Brenoth.exe"), "");
-    HWND form = windrive::WaitForWindow(WindowClass::Simulator, START_TIMEOUT);
+    HWND form = ShownWindow();
     ~Simulator() { process.Close(); }
+    // A click on a button that is not shown yet is lost.
+    static HWND ShownWindow() {
+        HWND window = windrive::WaitForWindow(WindowClass::Simulator, START_TIMEOUT);
+        if (window) windrive::WaitUntil([&] { return IsWindowVisible(window) != FALSE; }, START_TIMEOUT);
+        return window;
+    }
     HWND Fader(int k) const { return Control(form, ControlId::scrollCh + k); }
     HWND ValueLabel(int k) const { return Control(form, ControlId::lblChValue + k); }
     HWND Button() const { return Control(form, ControlId::cmdFind_LJ); }

@@ -86,6 +86,7 @@ bool RunSimulator() {
         std::printf("Brenoth: no window\n");
         return false;
     }
+    windrive::WaitUntil([&] { return IsWindowVisible(form) != FALSE; }, 30000);  // a click on a hidden button is lost
     const int values[8] = {0, 128, 255, 64, 255, 255, 192, 255};
     for (int k = 0; k < 8; ++k) windrive::ScrollTo(Control(form, ControlId::scrollCh + k), values[k]);
     windrive::Click(Control(form, ControlId::cmdFind_LJ));
