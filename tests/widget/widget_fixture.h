@@ -29,9 +29,14 @@ inline Bytes Slice(const Bytes& bytes, std::size_t from, std::size_t to) {
 }
 
 // Start byte, label, length low and high, data, end byte.
+// (Built by push_back after reserve: GCC 12 at -O3 takes an insert after an initializer list
+// for a write past the end.)
 inline Bytes WidgetPacket(std::uint8_t label, const Bytes& data) {
-    Bytes packet = {0x7E, label, static_cast<std::uint8_t>(data.size() & 0xFF),
-                    static_cast<std::uint8_t>(data.size() >> 8)};
+    Bytes packet;
+    packet.reserve(4 + data.size() + 1);
+    for (std::uint8_t b : {std::uint8_t{0x7E}, label, static_cast<std::uint8_t>(data.size() & 0xFF),
+                           static_cast<std::uint8_t>(data.size() >> 8)})
+        packet.push_back(b);
     packet.insert(packet.end(), data.begin(), data.end());
     packet.push_back(0xE7);
     return packet;
@@ -39,7 +44,10 @@ inline Bytes WidgetPacket(std::uint8_t label, const Bytes& data) {
 
 // A label-5 packet: receive status byte, DMX start code, then the levels from channel 1.
 inline Bytes ReceivedDmx(const Bytes& levels, std::uint8_t status = 0x00, std::uint8_t startCode = 0x00) {
-    Bytes data = {status, startCode};
+    Bytes data;
+    data.reserve(2 + levels.size());
+    data.push_back(status);
+    data.push_back(startCode);
     data.insert(data.end(), levels.begin(), levels.end());
     return WidgetPacket(0x05, data);
 }
