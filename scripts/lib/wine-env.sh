@@ -49,8 +49,8 @@ REG
 wine_map_ports() {
     local prefix=$1; shift
     local -A path=()
-    local spec n
-    for spec in "$@"; do path[${spec%%=*}]=${spec#*=}; done
+    local mapping n
+    for mapping in "$@"; do path[${mapping%%=*}]=${mapping#*=}; done
     local values=""
     for n in $(seq 1 16); do
         values+="\"COM$n\"=\"${path[$n]:-$prefix/no-such-port/com$n}\"\n"
