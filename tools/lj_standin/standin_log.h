@@ -17,5 +17,7 @@ void Ready();
 void Ask(WPARAM wParam, int32_t answer);
 void CopyData(const COPYDATASTRUCT& cds);
 void Quit();
+// A line with the event's name and the time.
+void Event(const char* name);
 
 }  // namespace StandInLog

@@ -64,6 +64,10 @@ void ParseLine(const char* line, StandInLog& log) {
         log.ready = Number(at);
     } else if (Starts(line, "quit", at)) {
         log.quit = Number(at);
+    } else if (Starts(line, "hang", at)) {
+        log.hang = Number(at);
+    } else if (Starts(line, "resume", at)) {
+        log.resume = Number(at);
     } else if (Starts(line, "ask", at)) {
         Ask ask;
         ask.time = Number(at);
