@@ -8,14 +8,14 @@ namespace MainForm {
 
 namespace {
 SimulatorWindow* window = nullptr;
-Clock* clock = nullptr;
+Clock* feedClock = nullptr;
 
 void ShowLinkState(bool ready) { window->SetConnectCaption(ready ? "LJ READY !" : "LJ not READY !"); }
 }  // namespace
 
 void Attach(SimulatorWindow* w, Clock* c) {
     window = w;
-    clock = c;
+    feedClock = c;
 }
 
 void SendingTMR_Timer() {
@@ -24,7 +24,7 @@ void SendingTMR_Timer() {
         Brenoth::dmxFrame[k] = static_cast<std::uint8_t>(level);
         window->SetChannelValueCaption(k, std::to_string(level));
     }
-    if (Brenoth::TendLink(clock->Seconds())) ShowLinkState(Brenoth::ljReady);
+    if (Brenoth::TendLink(feedClock->Seconds())) ShowLinkState(Brenoth::ljReady);
     if (Brenoth::ljWindow != 0) Brenoth::SendDmxFrame();
 }
 

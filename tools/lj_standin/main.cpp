@@ -19,7 +19,9 @@
 
 namespace StandIn {
 
-constexpr UINT ljQuestion = Brenoth::LJ_QUESTION;
+// The question's number is written out here, not taken from the link, so that the end-to-end
+// tests would catch a link asking the wrong one.
+constexpr UINT ljQuestion = WM_USER + 1502;  // 2526
 constexpr const char* windowClass = Brenoth::LJ_WINDOW_CLASS;
 constexpr const char* windowTitle = "LightJockey stand-in";
 
