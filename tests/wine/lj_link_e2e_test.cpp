@@ -9,14 +9,13 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "link/lj_link.h"
-#include "tools/windrive/windrive.h"
+#include "tools/conductor/conductor.h"
+#include "tools/widget_emulator/event_log_reader.h"
 #include "win32/control_ids.h"
 
 namespace {
@@ -24,59 +23,48 @@ namespace {
 using windrive::Control;
 using windrive::Text;
 
-constexpr DWORD START_TIMEOUT = 60000;
 constexpr int FIRST_COUNTER_CHANNEL = 33;
 
-double MillisSince(int64_t micros) { return (windrive::NowMicros() - micros) / 1000.0; }
+double MillisSince(int64_t micros) { return (conductor::NowMicros() - micros) / 1000.0; }
 
-// When the emulator wrote each sequence number, from its log ("TIME dmx seq=N sc=SS HEX").
-std::map<uint32_t, int64_t> EmulatorFrameTimes(const std::string& logPath) {
+// When the emulator wrote each sequence number.
+std::map<uint32_t, int64_t> EmulatorFrameTimes() {
     std::map<uint32_t, int64_t> times;
-    std::ifstream log(logPath);
-    std::string line;
-    while (std::getline(log, line)) {
-        std::istringstream fields(line);
-        std::string time, kind, seq;
-        fields >> time >> kind >> seq;
-        if (kind != "dmx" || seq.rfind("seq=", 0) != 0) continue;
-        times[static_cast<uint32_t>(std::stoul(seq.substr(4)))] = std::stoll(time);
-    }
+    for (const auto& frame : widgetEmulator::ReadSentFrames(conductor::WorkPath("widget3.log")))
+        times[frame.seq] = frame.time;
     return times;
 }
 
-uint32_t SequenceOf(const windrive::CopyData& frame) {
+uint32_t SequenceOf(const StandInLog::Delivery& frame) {
     const auto& b = frame.bytes;
     size_t at = FIRST_COUNTER_CHANNEL - 1;
     if (b.size() < at + 4) return 0;
     return (uint32_t{b[at]} << 24) | (uint32_t{b[at + 1]} << 16) | (uint32_t{b[at + 2]} << 8) | b[at + 3];
 }
 
+// A stand-in started now, and its window.
 struct StandIn {
-    std::string log;
-    windrive::Process process;
+    int64_t launched = conductor::NowMicros();
+    conductor::StandIn peer;
     HWND window = nullptr;
-    int64_t launched = 0;
 
-    StandIn(const std::string& name, const std::string& args) : log(windrive::WorkPath(name + ".log")) {
-        DeleteFileA(log.c_str());
-        launched = windrive::NowMicros();
-        process = windrive::Launch(windrive::BinPath("LJStandIn.exe"), args + " --log \"" + log + "\"");
-        EXPECT_TRUE(windrive::WaitUntil([&] { return Read().ready != 0; }, START_TIMEOUT)) << name;
+    StandIn(const std::string& name, const std::string& args) : peer(conductor::StartStandIn(name + ".log", args)) {
+        EXPECT_TRUE(peer.ready) << name;
         window = FindWindowA(Brenoth::LJ_WINDOW_CLASS, nullptr);
     }
-    windrive::StandInLog Read() const { return windrive::ReadStandInLog(log); }
+    StandInLog::Contents Read() const { return peer.Read(); }
 };
 
 // Posts WM_CLOSE to the stand-in's window and waits until the connect button reads "LJ not
 // READY !"; prints how long that took after the window was gone.
 void CloseStandInAndWaitForNotReady(StandIn& standIn, HWND button, const char* program) {
     ASSERT_NE(standIn.window, nullptr);
-    int64_t posted = windrive::NowMicros();
+    int64_t posted = conductor::NowMicros();
     PostMessageA(standIn.window, WM_CLOSE, 0, 0);
     int64_t gone = 0, notReady = 0;
     windrive::WaitUntil([&] {
-        if (!gone && !IsWindow(standIn.window)) gone = windrive::NowMicros();
-        if (!notReady && Text(button) == "LJ not READY !") notReady = windrive::NowMicros();
+        if (!gone && !IsWindow(standIn.window)) gone = conductor::NowMicros();
+        if (!notReady && Text(button) == "LJ not READY !") notReady = conductor::NowMicros();
         return gone && notReady;
     }, 10000);
     ASSERT_NE(gone, 0) << "the stand-in's window did not close";
@@ -85,7 +73,7 @@ void CloseStandInAndWaitForNotReady(StandIn& standIn, HWND button, const char* p
     std::printf("%s: stand-in window gone %.0f ms after WM_CLOSE; button \"LJ not READY !\" %.0f ms after that\n",
                 program, (gone - posted) / 1000.0, afterGone);
     EXPECT_LT(afterGone, 2000.0);
-    EXPECT_TRUE(standIn.process.Wait(10000) != STILL_ACTIVE);
+    EXPECT_TRUE(standIn.peer.process.Wait(10000) != STILL_ACTIVE);
 }
 
 // Starts a new stand-in and waits, without a click, for its first frame and "LJ READY !".
@@ -100,34 +88,33 @@ void StartStandInAndWaitForFrames(const std::string& name, HWND button, const ch
     EXPECT_LT(fromReady, 3000.0);
     ASSERT_EQ(log.asks.size(), 2u) << "the handshake, asked by itself";
     EXPECT_TRUE(windrive::WaitUntil([&] { return Text(button) == "LJ READY !"; }, 2000)) << Text(button);
-    standIn.process.Close();
+    standIn.peer.Stop();
 }
 
 class BridgeWithLightJockey : public ::testing::Test {
 protected:
-    static windrive::Process bridge;
+    static conductor::Program bridge;
     static HWND form;
 
     static void SetUpTestSuite() {
-        bridge = windrive::Launch(windrive::BinPath("Tevrin.exe"), "");
-        form = windrive::WaitForWindow(WindowClass::Bridge, START_TIMEOUT);
-        if (form) windrive::WaitUntil([] { return IsWindowVisible(form) != FALSE; }, START_TIMEOUT);
-        if (form) windrive::WaitUntil([] { return Text(Control(form, ControlId::lblFPS)) != "FPS"; }, 20000);
+        bridge = conductor::Start("Tevrin.exe", WindowClass::Bridge);
+        form = bridge.window;
+        if (form) conductor::WaitForShownRate(form, 20000);
     }
-    static void TearDownTestSuite() { bridge.Close(); }
+    static void TearDownTestSuite() { bridge.Stop(); }
 
     void SetUp() override {
         ASSERT_NE(form, nullptr) << "the bridge window did not open";
-        ASSERT_TRUE(bridge.Running());
+        ASSERT_TRUE(bridge.process.Running());
     }
     std::string Label(int id) const { return Text(Control(form, id)); }
     HWND Button() const { return Control(form, ControlId::cmdFind_LJ); }
     static void Desk(const std::string& command) {
-        std::ofstream(windrive::WorkPath("widget3.ctl"), std::ios::app) << command << "\n";
+        conductor::SendEmulatorCommand(conductor::WorkPath("widget3.ctl"), command);
     }
 };
 
-windrive::Process BridgeWithLightJockey::bridge;
+conductor::Program BridgeWithLightJockey::bridge;
 HWND BridgeWithLightJockey::form = nullptr;
 
 // How long a message posted to the bridge waited for its window thread: a line step of fader 16,
@@ -135,7 +122,7 @@ HWND BridgeWithLightJockey::form = nullptr;
 double PostedMessageWaitMs(HWND form, HWND fader) {
     int before = windrive::ScrollPos(fader);
     bool up = before == 255;
-    int64_t posted = windrive::NowMicros();
+    int64_t posted = conductor::NowMicros();
     PostMessageA(form, WM_VSCROLL, MAKEWPARAM(up ? SB_LINEUP : SB_LINEDOWN, 0), reinterpret_cast<LPARAM>(fader));
     int target = up ? 254 : 255;
     while (windrive::ScrollPos(fader) != target && MillisSince(posted) < 20000) Sleep(1);
@@ -154,17 +141,17 @@ TEST_F(BridgeWithLightJockey, KeepsReadingTheDeskWhileLightJockeyHangsForFiveSec
     std::vector<std::string> rates;
     double followedMs = -1;
     int64_t levelSet = 0;
-    int64_t nextRate = windrive::NowMicros();
+    int64_t nextRate = conductor::NowMicros();
     while (standIn.Read().resume == 0 && MillisSince(standIn.Read().hang) < 20000) {
         longestWait = std::max(longestWait, PostedMessageWaitMs(form, fader));
         ++probes;
-        if (windrive::NowMicros() >= nextRate) {
+        if (conductor::NowMicros() >= nextRate) {
             rates.push_back(Label(ControlId::lblFPS));
             nextRate += 500000;
         }
         if (!levelSet && MillisSince(standIn.Read().hang) > 1000) {
             Desk("level 1 201");
-            levelSet = windrive::NowMicros();
+            levelSet = conductor::NowMicros();
         }
         if (levelSet && followedMs < 0 && Label(ControlId::lblChValue) == "201") followedMs = MillisSince(levelSet);
         Sleep(5);
@@ -189,20 +176,20 @@ TEST_F(BridgeWithLightJockey, KeepsReadingTheDeskWhileLightJockeyHangsForFiveSec
     // The first frame after the hang is the desk's newest, not one from before it.
     ASSERT_TRUE(windrive::WaitUntil([&] {
         auto l = standIn.Read();
-        return std::count_if(l.frames.begin(), l.frames.end(), [&](const windrive::CopyData& f) {
+        return std::count_if(l.frames.begin(), l.frames.end(), [&](const StandInLog::Delivery& f) {
             return f.time > l.resume;
         }) >= 3;
     }, 5000));
     log = standIn.Read();
-    auto times = EmulatorFrameTimes(windrive::WorkPath("widget3.log"));
+    auto times = EmulatorFrameTimes();
     auto first = std::find_if(log.frames.begin(), log.frames.end(),
-                              [&](const windrive::CopyData& f) { return f.time > log.resume; });
+                              [&](const StandInLog::Delivery& f) { return f.time > log.resume; });
     ASSERT_NE(first, log.frames.end());
     auto written = times.find(SequenceOf(*first));
     ASSERT_NE(written, times.end()) << "the first frame after the hang is not one the desk sent";
     double age = (first->time - written->second) / 1000.0;
     // Frames left queued from the hang would arrive as a burst right after it.
-    auto burst = std::count_if(log.frames.begin(), log.frames.end(), [&](const windrive::CopyData& f) {
+    auto burst = std::count_if(log.frames.begin(), log.frames.end(), [&](const StandInLog::Delivery& f) {
         return f.time > log.resume && f.time <= log.resume + 200000;
     });
     std::printf("bridge: first frame after the hang reached LightJockey %.0f ms after the hang ended, "
@@ -232,7 +219,7 @@ TEST_F(BridgeWithLightJockey, ALightJockeyHungForGoodNeitherFreezesTheButtonNorK
     ASSERT_TRUE(windrive::WaitUntil([&] { return standIn.Read().hang != 0; }, 10000))
         << "not fed by itself, or the stand-in did not hang";
 
-    int64_t clicked = windrive::NowMicros();
+    int64_t clicked = conductor::NowMicros();
     windrive::Click(Button());
     double clickMs = MillisSince(clicked);
     std::printf("bridge: a click with LightJockey hung for good took %.0f ms and shows \"%s\"\n", clickMs,
@@ -243,32 +230,30 @@ TEST_F(BridgeWithLightJockey, ALightJockeyHungForGoodNeitherFreezesTheButtonNorK
     // Hung for more than 5 s: the system takes the window for hung and does not wait at all.
     auto log = standIn.Read();
     Sleep(static_cast<DWORD>(std::max(0.0, 6000.0 - MillisSince(log.hang))));
-    clicked = windrive::NowMicros();
+    clicked = conductor::NowMicros();
     windrive::Click(Button());
     std::printf("bridge: the same click once LightJockey had been hung for 6 s took %.0f ms\n", MillisSince(clicked));
     EXPECT_EQ(Label(ControlId::cmdFind_LJ), "LJ not READY !");
 
-    int64_t closing = windrive::NowMicros();
+    int64_t closing = conductor::NowMicros();
     PostMessageA(form, WM_CLOSE, 0, 0);
     int64_t gone = 0;
     windrive::WaitUntil([&] {
-        if (!gone && !IsWindow(form)) gone = windrive::NowMicros();
-        return !bridge.Running();
+        if (!gone && !IsWindow(form)) gone = conductor::NowMicros();
+        return !bridge.process.Running();
     }, 20000);
     double total = MillisSince(closing);
     std::printf("bridge: closed with LightJockey hung: window gone %.0f ms after WM_CLOSE, process ended %.0f ms "
                 "after WM_CLOSE\n", gone ? (gone - closing) / 1000.0 : -1.0, total);
-    EXPECT_FALSE(bridge.Running()) << "the bridge did not end";
+    EXPECT_FALSE(bridge.process.Running()) << "the bridge did not end";
     EXPECT_LT(total, 10000.0);
-    standIn.process.Kill();
+    standIn.peer.process.Kill();
 }
 
 TEST(SimulatorWithLightJockey, ANewLightJockeyIsConnectedAndFedWithoutAClick) {
-    windrive::Process simulator = windrive::Launch(windrive::BinPath("Brenoth.exe"), "");
-    HWND form = windrive::WaitForWindow(WindowClass::Simulator, START_TIMEOUT);
-    ASSERT_NE(form, nullptr);
-    windrive::WaitUntil([&] { return IsWindowVisible(form) != FALSE; }, START_TIMEOUT);
-    HWND button = Control(form, ControlId::cmdFind_LJ);
+    conductor::Program simulator = conductor::Start("Brenoth.exe", WindowClass::Simulator);
+    ASSERT_NE(simulator.window, nullptr);
+    HWND button = Control(simulator.window, ControlId::cmdFind_LJ);
     {
         StandIn standIn("simulator-a", "");
         windrive::Click(button);
@@ -277,7 +262,6 @@ TEST(SimulatorWithLightJockey, ANewLightJockeyIsConnectedAndFedWithoutAClick) {
         CloseStandInAndWaitForNotReady(standIn, button, "simulator");
     }
     StartStandInAndWaitForFrames("simulator-b", button, "simulator");
-    simulator.Close();
 }
 
 }  // namespace
