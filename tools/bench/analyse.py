@@ -219,7 +219,7 @@ def simulator_section(table, args, samples, events):
     table.title(f"Brenoth.exe (simulator) for comparison, {seconds:.1f} s measured")
     table.row("frames delivered to the stand-in per second", f"{len(window) / seconds:.2f}",
               f"about {1000 / FEED_MS:.1f}")
-    spacing = peerlogs.summary_ms([b.time - a.time for a, b in zip(window, window[1:])])
+    spacing = summary_ms([b.time - a.time for a, b in zip(window, window[1:])])
     if spacing:
         spacing_row(table, spacing)
     process_row(table, samples, "Brenoth.exe", "Brenoth.exe, per second of run", start, end)
