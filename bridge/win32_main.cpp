@@ -2,7 +2,6 @@
 // handler; the handlers' logic lives in main_form.h.
 #include <windows.h>
 
-#include <chrono>
 #include <string>
 
 #include "bridge/layout.h"
@@ -13,12 +12,14 @@
 #include "win32/fatal_error.h"
 #include "win32/main_window.h"
 #include "win32/message_loop.h"
+#include "win32/steady_clock.h"
+#include "win32/window_timer.h"
 
 namespace {
 
 constexpr const char* PROGRAM = "Tevrin";
 constexpr UINT_PTR TIMER1 = 1, SENDING_TMR = 2;
-constexpr UINT TIMER1_INTERVAL = 10, SENDING_TMR_INTERVAL = 70;
+constexpr UINT TIMER1_INTERVAL = 10;
 
 struct Controls {
     HWND form = nullptr;
@@ -74,19 +75,12 @@ private:
     HWND* label;
 };
 
-class SteadyClock : public Clock {
-public:
-    double Seconds() override {
-        using namespace std::chrono;
-        return duration<double>(steady_clock::now().time_since_epoch()).count();
-    }
-};
-
 Win32BridgeWindow bridgeWindow;
 Win32SerialPort MSComm1;
 Win32MsgBox msgBox;
 Win32Label lblRecLabel(&controls.lblRec);
 SteadyClock steadyClock;
+WindowTimer sendingTimer(&controls.form, SENDING_TMR);
 
 HFONT ValueLabelFont(int dpi) {
     // "Small Fonts" at 6.75 point.
@@ -117,7 +111,7 @@ void CreateControls(HWND form) {
 LRESULT OnCreate(HWND form) {
     CreateControls(form);
     MainForm::Attach({&bridgeWindow, &MSComm1, &msgBox, &lblRecLabel, &steadyClock});
-    SetTimer(form, SENDING_TMR, SENDING_TMR_INTERVAL, nullptr);
+    FeedClock::Start(steadyClock, sendingTimer);
     return 0;
 }
 
@@ -128,7 +122,7 @@ void OnCommand(WPARAM wParam) {
 
 void OnTimer(WPARAM id) {
     if (id == TIMER1) RunHandler(PROGRAM, MainForm::Timer1_Timer);
-    if (id == SENDING_TMR) RunHandler(PROGRAM, MainForm::SendingTMR_Timer);
+    if (id == SENDING_TMR) FeedClock::Tick([] { RunHandler(PROGRAM, MainForm::SendingTMR_Timer); });
 }
 
 void OnClose(HWND form) {

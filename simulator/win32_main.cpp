@@ -9,12 +9,12 @@
 #include "win32/main_window.h"
 #include "win32/message_loop.h"
 #include "win32/steady_clock.h"
+#include "win32/window_timer.h"
 
 namespace {
 
 constexpr const char* PROGRAM = "Brenoth";
 constexpr UINT_PTR SENDING_TMR = 1;
-constexpr UINT SENDING_TMR_INTERVAL = 70;
 constexpr int CLIENT_WIDTH = 4680, CLIENT_HEIGHT = 3825;
 
 constexpr TwipsRect CONNECT_BUTTON{120, 240, 1815, 495};
@@ -23,6 +23,7 @@ constexpr int VALUE_TOP = 960, VALUE_WIDTH = 375, VALUE_HEIGHT = 255;
 constexpr int FADER_TOP = 1320, FADER_WIDTH = 255, FADER_HEIGHT = 2175;
 
 struct Controls {
+    HWND form = nullptr;
     HWND cmdFind_LJ = nullptr;
     HWND scrollCh[MainForm::CHANNELS] = {};
     HWND lblChValue[MainForm::CHANNELS] = {};
@@ -41,9 +42,11 @@ public:
 
 Win32SimulatorWindow simulatorWindow;
 SteadyClock steadyClock;
+WindowTimer sendingTimer(&controls.form, SENDING_TMR);
 
 void CreateControls(HWND form) {
     int dpi = ScreenDpi();
+    controls.form = form;
     controls.cmdFind_LJ = CreateButton(form, ControlId::cmdFind_LJ, MainForm::CONNECT_CAPTION, CONNECT_BUTTON, dpi);
     for (int k = 0; k < MainForm::CHANNELS; ++k)
         controls.scrollCh[k] = CreateFader(form, ControlId::scrollCh + k,
@@ -56,7 +59,7 @@ void CreateControls(HWND form) {
 LRESULT OnCreate(HWND form) {
     CreateControls(form);
     MainForm::Attach(&simulatorWindow, &steadyClock);
-    SetTimer(form, SENDING_TMR, SENDING_TMR_INTERVAL, nullptr);
+    FeedClock::Start(steadyClock, sendingTimer);
     return 0;
 }
 
@@ -66,7 +69,7 @@ void OnCommand(WPARAM wParam) {
 }
 
 void OnTimer(WPARAM id) {
-    if (id == SENDING_TMR) RunHandler(PROGRAM, MainForm::SendingTMR_Timer);
+    if (id == SENDING_TMR) FeedClock::Tick([] { RunHandler(PROGRAM, MainForm::SendingTMR_Timer); });
 }
 
 LRESULT CALLBACK WindowProc(HWND form, UINT message, WPARAM wParam, LPARAM lParam) {

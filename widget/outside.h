@@ -3,12 +3,7 @@
 // send failures in, and the trace label it writes while parsing.
 #include <string>
 
-class Clock {
-public:
-    virtual ~Clock() = default;
-    // Seconds from an arbitrary fixed origin, never going backwards.
-    virtual double Seconds() = 0;
-};
+#include "common/clock.h"
 
 class MsgBox {
 public:

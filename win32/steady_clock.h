@@ -1,8 +1,8 @@
 #pragma once
-// The programs' clock on Windows: seconds of the steady clock, which never goes backwards.
+// The clock on Windows: monotonic, unaffected by changes to the time of day.
 #include <chrono>
 
-#include "widget/outside.h"
+#include "common/clock.h"
 
 class SteadyClock : public Clock {
 public:

@@ -5,18 +5,23 @@
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
-# Boots the template prefix once per build folder.
+# Boots the template prefix once per build folder. A prefix booted while only the 64-bit Wine
+# was installed runs no 32-bit program, so it is booted again once the 32-bit Wine is there.
 wine_template() {
     local template=$1
     (
         flock 9
-        if [ ! -f "$template/.booted" ]; then
+        if [ ! -f "$template/.booted" ] || ! wine_runs_32bit_in "$template"; then
             rm -rf "$template"
             WINEPREFIX=$template wineboot --init >/dev/null 2>&1 </dev/null
             WINEPREFIX=$template wineserver -w
             touch "$template/.booted"
         fi
     ) 9>"$template.lock"
+}
+
+wine_runs_32bit_in() {
+    [ ! -x /usr/lib/wine/wine ] || [ -f "$1/drive_c/windows/syswow64/kernel32.dll" ]
 }
 
 # A fresh prefix: registry files copied, the Windows folder hard-linked (Wine only reads it).

@@ -170,8 +170,7 @@ def bridge_section(table, args, emulator, index, events, samples):
     table.row("frames delivered to the stand-in per second", f"{len(window) / seconds:.2f}",
               f"about {1000 / FEED_MS:.1f}")
     if spacing:
-        table.row("  spacing of deliveries: median / maximum",
-                  f"{spacing['median']:.1f} / {spacing['max']:.1f} ms", f"feed timer {FEED_MS} ms")
+        spacing_row(table, spacing)
     fps = numbers(status_values(events, start, end, "fps"))
     if fps:
         table.row("frame rate the bridge showed (lblFPS): median, range",
@@ -189,6 +188,12 @@ def bridge_section(table, args, emulator, index, events, samples):
         table.row("whole machine busy (everything running on it)", f"{100 * busy:.0f} % of {cores} cores")
     minimized_section(table, samples, events)
     return lat_ms, ages
+
+
+def spacing_row(table, spacing):
+    table.row("  spacing of deliveries: median / minimum / maximum",
+              f"{spacing['median']:.1f} / {spacing['min']:.1f} / {spacing['max']:.1f} ms",
+              f"feed every {FEED_MS} ms on average, never under 50")
 
 
 def minimized_section(table, samples, events):
@@ -214,6 +219,9 @@ def simulator_section(table, args, samples, events):
     table.title(f"Brenoth.exe (simulator) for comparison, {seconds:.1f} s measured")
     table.row("frames delivered to the stand-in per second", f"{len(window) / seconds:.2f}",
               f"about {1000 / FEED_MS:.1f}")
+    spacing = summary_ms([b.time - a.time for a, b in zip(window, window[1:])])
+    if spacing:
+        spacing_row(table, spacing)
     process_row(table, samples, "Brenoth.exe", "Brenoth.exe, per second of run", start, end)
     process_row(table, samples, "wineserver", "wineserver", start, end)
     busy, cores = procstat.machine_busy(samples, start, end)
