@@ -72,7 +72,6 @@ public:
 class Win32Label : public TextLabel {
 public:
     explicit Win32Label(HWND* label) : label(label) {}
-    std::string Caption() const override { return ::Caption(*label); }
     void SetCaption(const std::string& text) override { ::SetCaption(*label, text); }
 private:
     HWND* label;

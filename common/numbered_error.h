@@ -14,6 +14,5 @@ struct NumberedError : std::runtime_error {
 namespace ErrorNumber {
 constexpr long Overflow = 6;
 constexpr long OutOfMemory = 7;
-constexpr long SubscriptOutOfRange = 9;
 constexpr long Internal = 51;
 }

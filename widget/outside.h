@@ -20,6 +20,5 @@ public:
 class TextLabel {
 public:
     virtual ~TextLabel() = default;
-    virtual std::string Caption() const = 0;
     virtual void SetCaption(const std::string& text) = 0;
 };

@@ -62,25 +62,22 @@ void PrepareStartupOutput() {
     if (attached::clock) rateClockStart = attached::clock->Seconds();
 }
 
+// The fills only store into records: nothing in them can fail, so there is nothing to report.
 void FillOutputPacket(std::uint8_t label) {
-    ReportingFailure([label] {
-        const bool outputLabel = label == LabelScanOutput || label == LabelStartupOutput;
-        outPacket.start = StartByte;
-        outPacket.label = outputLabel ? label : LabelScanOutput;
-        StoreLittleEndian(outPacket.length, sizeof outPacket.data);
-        for (std::uint8_t& level : outPacket.data) level = 0;
-    });
+    const bool outputLabel = label == LabelScanOutput || label == LabelStartupOutput;
+    outPacket.start = StartByte;
+    outPacket.label = outputLabel ? label : LabelScanOutput;
+    StoreLittleEndian(outPacket.length, sizeof outPacket.data);
+    for (std::uint8_t& level : outPacket.data) level = 0;
 }
 
 void FillParamsRequest(std::int16_t size) {
-    ReportingFailure([size] {
-        // Signed on purpose: only the top is limited.
-        const std::int16_t asked = size > MaxUserDataSize ? MaxUserDataSize : size;
-        paramsRequest.start = StartByte;
-        paramsRequest.label = LabelParamsRequest;
-        StoreLittleEndian(paramsRequest.length, sizeof paramsRequest.userDataSize);
-        StoreLittleEndian(paramsRequest.userDataSize, static_cast<std::uint16_t>(asked));
-    });
+    // Signed on purpose: only the top is limited.
+    const std::int16_t asked = size > MaxUserDataSize ? MaxUserDataSize : size;
+    paramsRequest.start = StartByte;
+    paramsRequest.label = LabelParamsRequest;
+    StoreLittleEndian(paramsRequest.length, sizeof paramsRequest.userDataSize);
+    StoreLittleEndian(paramsRequest.userDataSize, static_cast<std::uint16_t>(asked));
 }
 
 void SendOutputPacket() {
@@ -102,7 +99,7 @@ void SendReceiveMode(std::int16_t mode) {
 }
 
 void WritePort(const std::string& message) {
-    if (!attached::port) throw NumberedError(8018, "Operation valid only when the port is open");
+    if (!attached::port) throw PortNotOpenError();
     attached::port->Output(message);
 }
 

@@ -8,6 +8,14 @@
 #include <cstdint>
 #include <string>
 
+#include "common/numbered_error.h"
+
+// What an operation that needs an open port raises while it is closed (MSComm's number and
+// text); the widget module raises the same when it has no port.
+inline NumberedError PortNotOpenError() {
+    return NumberedError(8018, "Operation valid only when the port is open");
+}
+
 // COM1 to COM255: every number Windows gives a serial port.
 constexpr std::int16_t HighestPort = 255;
 

@@ -9,7 +9,6 @@
 namespace {
 
 constexpr long PortAlreadyOpen = 8005;
-constexpr long PortNotOpen = 8018;
 constexpr long InvalidPropertyValue = 380;
 
 constexpr DWORD InBufferSize = 1024;
@@ -160,7 +159,7 @@ void Win32SerialPort::Close() {
 
 void Win32SerialPort::RequireOpen() const {
     if (!PortOpen()) {
-        throw NumberedError(PortNotOpen, "Operation valid only when the port is open");
+        throw PortNotOpenError();
     }
 }
 

@@ -5,7 +5,7 @@
 // Errors: the system's own code and text (FormatMessage) for a failing call; for misuse the
 // numbers and texts MSComm gave, so the bridge's message boxes read as they always did:
 //   8005 "Port already open"  (opening an open port, renumbering an open port)
-//   8018 "Operation valid only when the port is open"
+//   8018 "Operation valid only when the port is open"  (PortNotOpenError)
 //   380  "Invalid property value"  (a port number below 1)
 // An open throws when the port cannot be opened or configured; PortOpen() then reads false.
 #include "widget/serial_port.h"

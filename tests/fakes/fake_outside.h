@@ -19,7 +19,6 @@ public:
 
 class StringLabel : public TextLabel {
 public:
-    std::string Caption() const override { return caption; }
     void SetCaption(const std::string& text) override { caption = text; }
     std::string caption;
 };

@@ -8,12 +8,8 @@
 namespace {
 constexpr long InvalidPortNumber = 8002;
 constexpr long PortAlreadyOpen = 8005;
-constexpr long PortNotOpen = 8018;
 constexpr long DeviceGone = 22;  // ERROR_BAD_COMMAND, what Windows reports for an unplugged USB port
 
-[[noreturn]] void ThrowNotOpen() {
-    throw NumberedError(PortNotOpen, "Operation valid only when the port is open");
-}
 }  // namespace
 
 FakeSerialPort::Line& FakeSerialPort::LineOf(std::int16_t port) {
@@ -22,7 +18,7 @@ FakeSerialPort::Line& FakeSerialPort::LineOf(std::int16_t port) {
 }
 
 FakeSerialPort::Line& FakeSerialPort::OpenLine() {
-    if (!open_) ThrowNotOpen();
+    if (!open_) throw PortNotOpenError();
     if (gone_) throw NumberedError(DeviceGone, "The device does not recognize the command.");
     return lines_[static_cast<std::size_t>(commPort_)];
 }

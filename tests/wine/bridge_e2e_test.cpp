@@ -5,13 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "tools/windrive/windrive.h"
+#include "tools/conductor/conductor.h"
+#include "tools/widget_emulator/event_log_reader.h"
 #include "win32/control_ids.h"
 
 namespace {
@@ -21,44 +20,25 @@ using windrive::Text;
 using Levels = std::vector<uint8_t>;
 
 // (Log names avoid "COM7.log" and the like: Windows takes those for the serial device.)
-// The levels of every label-5 packet the emulator sent, from its log ("TIME dmx seq=N sc=SS HEX").
-std::vector<Levels> EmulatorFrames(const std::string& logPath) {
-    std::vector<Levels> frames;
-    std::ifstream log(logPath);
-    std::string line;
-    while (std::getline(log, line)) {
-        std::istringstream fields(line);
-        std::string time, kind, seq, startCode, hex;
-        fields >> time >> kind >> seq >> startCode >> hex;
-        if (kind != "dmx" || startCode != "sc=00" || hex.size() != 1024) continue;
-        Levels levels(512);
-        for (size_t n = 0; n < 512; ++n) levels[n] = static_cast<uint8_t>(std::stoi(hex.substr(2 * n, 2), nullptr, 16));
-        frames.push_back(levels);
-    }
-    return frames;
-}
-
-void AppendLine(const std::string& path, const std::string& line) {
-    std::ofstream(path, std::ios::app) << line << "\n";
-}
+const std::string widget7Log = conductor::WorkPath("widget7.log");
+const std::string widget7Control = conductor::WorkPath("widget7.ctl");
 
 class BridgeEndToEnd : public ::testing::Test {
 protected:
-    static windrive::Process bridge;
+    static conductor::Program bridge;
     static HWND form;
 
     static void SetUpTestSuite() {
-        bridge = windrive::Launch(windrive::BinPath("Tevrin.exe"), "");
-        form = windrive::WaitForWindow(WindowClass::Bridge, 60000);
-        if (form) windrive::WaitUntil([] { return IsWindowVisible(form) != FALSE; }, 60000);
+        bridge = conductor::Start("Tevrin.exe", WindowClass::Bridge);
+        form = bridge.window;
     }
-    static void TearDownTestSuite() { bridge.Close(); }
+    static void TearDownTestSuite() { bridge.Stop(); }
 
     void SetUp() override { ASSERT_NE(form, nullptr) << "the bridge window did not open"; }
     std::string Label(int id) const { return Text(Control(form, id)); }
 };
 
-windrive::Process BridgeEndToEnd::bridge;
+conductor::Program BridgeEndToEnd::bridge;
 HWND BridgeEndToEnd::form = nullptr;
 
 TEST_F(BridgeEndToEnd, FindsBothWidgetsAndOpensTheHigherOne) {
@@ -78,22 +58,23 @@ TEST_F(BridgeEndToEnd, ShowsTheLinkReadyAndTheWidgetsFrameRate) {
 }
 
 TEST_F(BridgeEndToEnd, FeedsTheDesksLevelsMergedWithAFader) {
-    std::string standInLog = windrive::WorkPath("standin.log");
-    auto standIn = windrive::Launch(windrive::BinPath("LJStandIn.exe"), "--log \"" + standInLog + "\"");
-    ASSERT_TRUE(windrive::WaitUntil([&] { return windrive::ReadStandInLog(standInLog).ready != 0; }, 20000));
+    auto standIn = conductor::StartStandIn();
+    ASSERT_TRUE(standIn.ready);
     ASSERT_TRUE(windrive::ScrollTo(Control(form, ControlId::scrollCh + 15), 0));  // channel 16 at the top
     windrive::Click(Control(form, ControlId::cmdFind_LJ));
     EXPECT_EQ(Label(ControlId::cmdFind_LJ), "LJ READY !");
-    ASSERT_TRUE(windrive::WaitUntil([&] { return windrive::ReadStandInLog(standInLog).frames.size() >= 40; }, 30000));
+    ASSERT_TRUE(windrive::WaitUntil([&] { return standIn.Read().frames.size() >= 40; }, 30000));
 
-    auto sent = EmulatorFrames(windrive::WorkPath("widget7.log"));
+    auto sent = widgetEmulator::ReadSentFrames(widget7Log);
     std::set<Levels> expected;
-    for (auto levels : sent) {
+    for (const auto& frame : sent) {
+        if (frame.startCode != 0 || frame.stalled || frame.levels.size() != 512) continue;
+        Levels levels = frame.levels;
         levels[15] = 255;     // the fader wins over whatever the desk sends on channel 16
         levels.resize(511);   // channel 512 is not handed over
         expected.insert(levels);
     }
-    auto delivered = windrive::ReadStandInLog(standInLog).frames;
+    auto delivered = standIn.Read().frames;
     size_t matching = 0, with126 = 0, with231 = 0;
     for (const auto& frame : delivered) {
         if (expected.count(frame.bytes)) ++matching;
@@ -107,29 +88,28 @@ TEST_F(BridgeEndToEnd, FeedsTheDesksLevelsMergedWithAFader) {
     EXPECT_EQ(with231, delivered.size());
     EXPECT_EQ(Label(ControlId::lblChValue + 15), "255");
 
-    standIn.Close();
+    standIn.Stop();
     Sleep(1000);
-    EXPECT_TRUE(bridge.Running()) << "LightJockey going away leaves the bridge running";
+    EXPECT_TRUE(bridge.process.Running()) << "LightJockey going away leaves the bridge running";
     EXPECT_EQ(Label(ControlId::cmdFind_LJ), "LJ READY !");
 }
 
 TEST_F(BridgeEndToEnd, RateFallsToZeroWhenTheDeskStopsAndTheFeedGoesOn) {
-    std::string standInLog = windrive::WorkPath("standin2.log");
-    auto standIn = windrive::Launch(windrive::BinPath("LJStandIn.exe"), "--log \"" + standInLog + "\"");
-    ASSERT_TRUE(windrive::WaitUntil([&] { return windrive::ReadStandInLog(standInLog).ready != 0; }, 20000));
+    auto standIn = conductor::StartStandIn("standin2.log");
+    ASSERT_TRUE(standIn.ready);
     windrive::Click(Control(form, ControlId::cmdFind_LJ));
 
-    AppendLine(windrive::WorkPath("widget7.ctl"), "stop");
+    conductor::SendEmulatorCommand(widget7Control, "stop");
     EXPECT_TRUE(windrive::WaitUntil([&] { return Label(ControlId::lblFPS) == "0"; }, 10000)) << Label(ControlId::lblFPS);
-    size_t before = windrive::ReadStandInLog(standInLog).frames.size();
+    size_t before = standIn.Read().frames.size();
     Sleep(1000);
-    EXPECT_GT(windrive::ReadStandInLog(standInLog).frames.size(), before + 5) << "the feed goes on";
-    EXPECT_TRUE(bridge.Running());
+    EXPECT_GT(standIn.Read().frames.size(), before + 5) << "the feed goes on";
+    EXPECT_TRUE(bridge.process.Running());
 
-    AppendLine(windrive::WorkPath("widget7.ctl"), "start");
+    conductor::SendEmulatorCommand(widget7Control, "start");
     EXPECT_TRUE(windrive::WaitUntil([&] { return Label(ControlId::lblFPS) != "0"; }, 10000));
-    windrive::SaveWindowPng(form, windrive::WorkPath("tevrin.png"));
-    standIn.Close();
+    windrive::SaveWindowPng(form, conductor::WorkPath("tevrin.png"));
+    standIn.Stop();
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/windrive/windrive.h"
+#include "tools/conductor/conductor.h"
 #include "win32/control_ids.h"
 
 namespace {
@@ -14,36 +14,15 @@ namespace {
 using windrive::Control;
 using windrive::Text;
 
-constexpr DWORD START_TIMEOUT = 30000;
-
-struct StandIn {
-    std::string log;
-    windrive::Process process;
-    StandIn(const std::string& name, const std::string& answers) : log(windrive::WorkPath(name + ".log")) {
-        DeleteFileA(log.c_str());
-        process = windrive::Launch(windrive::BinPath("LJStandIn.exe"), answers + " --log \"" + log + "\"");
-        EXPECT_TRUE(windrive::WaitUntil([&] { return windrive::ReadStandInLog(log).ready != 0; }, START_TIMEOUT));
-    }
-    ~StandIn() { process.Close(); }
-    windrive::StandInLog Read() const { return windrive::ReadStandInLog(log); }
-};
-
 struct Simulator {
-    windrive::Process process = windrive::Launch(windrive::BinPath("Brenoth.exe"), "");
-    HWND form = ShownWindow();
-    ~Simulator() { process.Close(); }
-    // A click on a button that is not shown yet is lost.
-    static HWND ShownWindow() {
-        HWND window = windrive::WaitForWindow(WindowClass::Simulator, START_TIMEOUT);
-        if (window) windrive::WaitUntil([&] { return IsWindowVisible(window) != FALSE; }, START_TIMEOUT);
-        return window;
-    }
+    conductor::Program program = conductor::Start("Brenoth.exe", WindowClass::Simulator);
+    HWND form = program.window;
     HWND Fader(int k) const { return Control(form, ControlId::scrollCh + k); }
     HWND ValueLabel(int k) const { return Control(form, ControlId::lblChValue + k); }
     HWND Button() const { return Control(form, ControlId::cmdFind_LJ); }
 };
 
-bool WaitForFrames(const StandIn& standIn, size_t count) {
+bool WaitForFrames(const conductor::StandIn& standIn, size_t count) {
     return windrive::WaitUntil([&] { return standIn.Read().frames.size() >= count; }, 20000);
 }
 
@@ -57,11 +36,12 @@ TEST(SimulatorEndToEnd, OpensAsLaidOutWithEveryFaderAtLevelZero) {
         EXPECT_EQ(Text(sim.ValueLabel(k)), "0") << "label " << k;
     }
     EXPECT_EQ(Control(sim.form, ControlId::scrollCh + 8), nullptr);
-    windrive::SaveWindowPng(sim.form, windrive::WorkPath("simulator.png"));
+    windrive::SaveWindowPng(sim.form, conductor::WorkPath("simulator.png"));
 }
 
 TEST(SimulatorEndToEnd, FeedsTheFaderLevelsOnceConnected) {
-    StandIn standIn("ready", "");
+    auto standIn = conductor::StartStandIn("ready.log");
+    ASSERT_TRUE(standIn.ready);
     Simulator sim;
     ASSERT_NE(sim.form, nullptr);
     ASSERT_TRUE(windrive::ScrollTo(sim.Fader(0), 0)) << "stopped at " << windrive::ScrollPos(sim.Fader(0));
@@ -101,7 +81,8 @@ TEST(SimulatorEndToEnd, FeedsTheFaderLevelsOnceConnected) {
 }
 
 TEST(SimulatorEndToEnd, WindowFailingQuestionZeroIsNotReadyYetFed) {
-    StandIn standIn("refusing", "--q0 0");
+    auto standIn = conductor::StartStandIn("refusing.log", "--q0 0");
+    ASSERT_TRUE(standIn.ready);
     Simulator sim;
     ASSERT_NE(sim.form, nullptr);
     windrive::Click(sim.Button());
@@ -117,7 +98,8 @@ TEST(SimulatorEndToEnd, WithoutLightJockeyNothingIsSent) {
     ASSERT_NE(sim.form, nullptr);
     windrive::Click(sim.Button());
     EXPECT_EQ(Text(sim.Button()), "LJ not READY !");
-    StandIn lateStandIn("late", "");
+    auto lateStandIn = conductor::StartStandIn("late.log");
+    ASSERT_TRUE(lateStandIn.ready);
     Sleep(500);
     EXPECT_TRUE(lateStandIn.Read().frames.empty());
 }

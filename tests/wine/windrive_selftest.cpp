@@ -1,5 +1,6 @@
 // The window driver and the LightJockey stand-in, proved under Wine from another process:
-// the stand-in's answers and log, and every driver operation on WindrivePeer.exe's controls.
+// the stand-in's answers and log as the conductor reads it, and every driver operation on
+// WindrivePeer.exe's controls.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -7,7 +8,7 @@
 #include <vector>
 #include <windows.h>
 
-#include "windrive.h"
+#include "tools/conductor/conductor.h"
 
 namespace {
 
@@ -35,28 +36,26 @@ LRESULT Deliver(HWND window, ULONG_PTR dwData, std::vector<uint8_t>& block) {
 TEST_P(StandIn, AnswersAsToldAndLogsEveryMessageOnTheSharedClock) {
     const StandInCase& c = GetParam();
     static int run = 0;
-    std::string log = windrive::WorkPath("standin-" + std::to_string(++run) + ".log");
-    int64_t launched = windrive::NowMicros();
-    windrive::Process standIn =
-        windrive::Launch(windrive::BinPath("LJStandIn.exe"), std::string(c.args) + " --log \"" + log + "\"");
-    ASSERT_TRUE(standIn.Started());
+    std::string log = "standin-" + std::to_string(++run) + ".log";
+    int64_t launched = conductor::NowMicros();
+    conductor::StandIn standIn = conductor::StartStandIn(log, c.args);
+    ASSERT_TRUE(standIn.ready);
     HWND window = windrive::WaitForWindow("TLJMainForm", startTimeoutMs);
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(windrive::Text(window), "LightJockey stand-in");
-    ASSERT_TRUE(windrive::WaitUntil([&] { return windrive::ReadStandInLog(log).ready != 0; }, startTimeoutMs));
 
-    int64_t asked = windrive::NowMicros();
+    int64_t asked = conductor::NowMicros();
     EXPECT_EQ(Ask(window, 0), c.answer0);
     EXPECT_EQ(Ask(window, 1), c.answer1);
     std::vector<uint8_t> frame(511), empty;
     for (size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<uint8_t>(i);
     EXPECT_EQ(Deliver(window, 256, frame), TRUE);
     EXPECT_EQ(Deliver(window, 7, empty), TRUE);
-    int64_t delivered = windrive::NowMicros();
-    standIn.Close();
-    EXPECT_EQ(standIn.Wait(0), 0u);
+    int64_t delivered = conductor::NowMicros();
+    standIn.Stop();
+    EXPECT_EQ(standIn.process.Wait(0), 0u);
 
-    windrive::StandInLog got = windrive::ReadStandInLog(log);
+    StandInLog::Contents got = standIn.Read();
     ASSERT_EQ(got.asks.size(), 2u);
     EXPECT_EQ(got.asks[0].wParam, 0u);
     EXPECT_EQ(got.asks[0].answer, static_cast<int32_t>(c.answer0));
@@ -87,20 +86,20 @@ INSTANTIATE_TEST_SUITE_P(Answers, StandIn,
 
 TEST(StandInCommandLine, RefusesWhatItCannotRead) {
     for (const char* args : {"--q0 abc", "--q1 0x1FFFFFFFF", "--q0", "--colour red", "--q1 12z"}) {
-        windrive::Process standIn = windrive::Launch(windrive::BinPath("LJStandIn.exe"), args);
-        ASSERT_TRUE(standIn.Started());
-        EXPECT_EQ(standIn.Wait(startTimeoutMs), 2u) << args;
+        conductor::Program standIn = conductor::Launch("LJStandIn.exe", args);
+        ASSERT_TRUE(standIn.process.Started());
+        EXPECT_EQ(standIn.process.Wait(startTimeoutMs), 2u) << args;
     }
 }
 
 TEST(StandInLogReader, LeavesOutALineStillBeingWritten) {
-    std::string path = windrive::WorkPath("partial.log");
+    std::string path = conductor::WorkPath("partial.log");
     const char text[] = "ready 10\nask 11 0 1\ncopydata 12 256 3 00ff7e\ncopydata 13 256 511 0102";
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
     WriteFile(file, text, sizeof text - 1, &written, nullptr);
     CloseHandle(file);
-    windrive::StandInLog got = windrive::ReadStandInLog(path);
+    StandInLog::Contents got = StandInLog::Read(path);
     EXPECT_EQ(got.ready, 10);
     ASSERT_EQ(got.asks.size(), 1u);
     ASSERT_EQ(got.frames.size(), 1u);
@@ -124,7 +123,7 @@ constexpr int buttonId = 100, labelId = 101, listId = 102, tickId = 103, boxButt
 class Driver : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        peer = new windrive::Process(windrive::Launch(windrive::BinPath("WindrivePeer.exe"), "\"driven peer\""));
+        peer = new windrive::Process(windrive::Launch(conductor::BinPath("WindrivePeer.exe"), "\"driven peer\""));
         top = windrive::WaitForWindow("WindrivePeer", startTimeoutMs, "driven peer");
     }
     static void TearDownTestSuite() {
@@ -248,7 +247,7 @@ std::vector<uint8_t> FileBytes(const std::string& path) {
 }
 
 TEST_F(Driver, SavesTheWindowAsItIsOnTheScreen) {
-    std::string path = windrive::WorkPath("peer.png");
+    std::string path = conductor::WorkPath("peer.png");
     ASSERT_TRUE(windrive::SaveWindowPng(top, path));
     Image image = DecodeStoredPng(FileBytes(path));
     RECT frame;
@@ -269,8 +268,8 @@ TEST_F(Driver, SavesTheWindowAsItIsOnTheScreen) {
 }
 
 TEST(Process, CloseEndsAProgramThroughItsWindowAndKillEndsItAnyway) {
-    windrive::Process closed = windrive::Launch(windrive::BinPath("WindrivePeer.exe"), "closed");
-    windrive::Process killed = windrive::Launch(windrive::BinPath("WindrivePeer.exe"), "killed");
+    windrive::Process closed = windrive::Launch(conductor::BinPath("WindrivePeer.exe"), "closed");
+    windrive::Process killed = windrive::Launch(conductor::BinPath("WindrivePeer.exe"), "killed");
     ASSERT_NE(windrive::WaitForWindow("WindrivePeer", startTimeoutMs, "closed"), nullptr);
     ASSERT_NE(windrive::WaitForWindow("WindrivePeer", startTimeoutMs, "killed"), nullptr);
     EXPECT_TRUE(closed.Running());

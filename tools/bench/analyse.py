@@ -2,7 +2,7 @@
 """The benchmark's figures from one run of scripts/bench: latency, integrity, rates, CPU and
 memory, as one table (printed and written to --table) and a latency histogram (--png).
 
-    analyse.py --work DIR --table FILE --png FILE [--counter CH]... [--note TEXT]
+    python3 -m tools.bench.analyse --work DIR --table FILE --png FILE [--counter CH]... [--note TEXT]
 
 DIR holds the run's logs: widget.log (emulator), standin-bridge.log and standin-brenoth.log
 (LightJockey stand-in), bench-conductor.log (TevrinBench.exe) and procstat.log (sampler).
@@ -13,14 +13,31 @@ import os
 import statistics
 import sys
 
-sys.dont_write_bytecode = True  # no __pycache__ in the source tree
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import histogram_png  # noqa: E402
-import peerlogs  # noqa: E402
+from tools.bench import histogram_png
+from tools.conductor import events as eventlog, procstat
+from tools.conductor.frames import FrameIndex, delivered_frames, mismatch_reason
+from tools.lj_standin.standin_log import read_standin
+from tools.widget_emulator.event_log import read_emulator
 
 POLL_MS, FEED_MS = 10, 70
 BOUND_MS = POLL_MS + FEED_MS
 TAIL_US = 200_000  # frames written this close to the end may have had no feed tick left
+
+
+def percentile(sorted_values, p):
+    """Nearest-rank percentile of an ascending list."""
+    if not sorted_values:
+        return None
+    rank = max(1, -(-len(sorted_values) * p // 100))
+    return sorted_values[int(rank) - 1]
+
+
+def summary_ms(values_us):
+    values = sorted(v / 1000 for v in values_us)
+    if not values:
+        return None
+    return {"n": len(values), "median": statistics.median(values), "p95": percentile(values, 95),
+            "p99": percentile(values, 99), "max": values[-1], "min": values[0], "values": values}
 
 
 def latencies_us(frames, deliveries, matched, start, end):
@@ -67,8 +84,8 @@ class Table:
 
 
 def process_row(table, samples, name, label, start, end, target=""):
-    rows = peerlogs.process_samples(samples, name, start, end)
-    share = peerlogs.cpu_share(rows, samples.ticks_per_second)
+    rows = procstat.process_samples(samples, name, start, end)
+    share = procstat.cpu_share(rows, samples.ticks_per_second)
     table.row(f"CPU {label}", fmt_share(share), target)
     if rows:
         table.row(f"  resident memory (VmRSS) at start -> at end",
@@ -98,22 +115,22 @@ def numbers(texts):
 
 
 def bridge_section(table, args, emulator, index, events, samples):
-    start = peerlogs.event_time(events, "bridge-measure-start")
-    end = peerlogs.event_time(events, "bridge-measure-end")
-    connected = peerlogs.event_time(events, "bridge-connect")
+    start = eventlog.event_time(events, "bridge-measure-start")
+    end = eventlog.event_time(events, "bridge-measure-end")
+    connected = eventlog.event_time(events, "bridge-connect")
     if start is None or end is None:
         table.title("the bridge was not measured: see bench-conductor.log")
         return None
-    standin = peerlogs.read_standin(os.path.join(args.work, "standin-bridge.log"))
+    standin = read_standin(os.path.join(args.work, "standin-bridge.log"))
     deliveries = [d for d in standin.deliveries if d.time >= (connected or 0)]
-    matched = peerlogs.delivered_frames(index, deliveries)
+    matched = delivered_frames(index, deliveries)
     seconds = (end - start) / 1e6
     window = [(d, m) for d, m in zip(deliveries, matched) if start <= d.time <= end]
     last_delivery = window[-1][0].time if window else end
     lat, uncovered = latencies_us(emulator.frames, deliveries, matched, start, min(end, last_delivery) - TAIL_US)
-    lat_ms = peerlogs.summary_ms(lat)
-    ages = peerlogs.summary_ms([d.time - m.time for d, m in window if m is not None])
-    spacing = peerlogs.summary_ms([b[0].time - a[0].time for a, b in zip(window, window[1:])])
+    lat_ms = summary_ms(lat)
+    ages = summary_ms([d.time - m.time for d, m in window if m is not None])
+    spacing = summary_ms([b[0].time - a[0].time for a, b in zip(window, window[1:])])
     good = sum(1 for m in matched if m is not None)
     sent_in_window = [f for f in emulator.frames if start <= f.time <= end]
 
@@ -148,7 +165,7 @@ def bridge_section(table, args, emulator, index, events, samples):
               "must be 100 %")
     for d, m in zip(deliveries, matched):
         if m is None:
-            table.row("  first that is not", peerlogs.mismatch_reason(index, d, args.counter))
+            table.row("  first that is not", mismatch_reason(index, d, args.counter))
             break
     table.row("frames delivered to the stand-in per second", f"{len(window) / seconds:.2f}",
               f"about {1000 / FEED_MS:.1f}")
@@ -167,7 +184,7 @@ def bridge_section(table, args, emulator, index, events, samples):
         table.row("  Windows handles (system handle list) at start -> at end", f"{handles[0]:g} -> {handles[-1]:g}")
     process_row(table, samples, "wineserver", "wineserver (serves all programs of the prefix)", start, end)
     process_row(table, samples, "LJStandIn.exe", "LJStandIn.exe (logs every frame in hex)", start, end)
-    busy, cores = peerlogs.machine_busy(samples, start, end)
+    busy, cores = procstat.machine_busy(samples, start, end)
     if busy is not None:
         table.row("whole machine busy (everything running on it)", f"{100 * busy:.0f} % of {cores} cores")
     minimized_section(table, samples, events)
@@ -175,23 +192,23 @@ def bridge_section(table, args, emulator, index, events, samples):
 
 
 def minimized_section(table, samples, events):
-    start = peerlogs.event_time(events, "bridge-minimized-measure-start")
-    end = peerlogs.event_time(events, "bridge-minimized-measure-end")
+    start = eventlog.event_time(events, "bridge-minimized-measure-start")
+    end = eventlog.event_time(events, "bridge-minimized-measure-end")
     if start is None or end is None:
         return
     table.title(f" the same with the bridge's window minimized (its labels not painted), {(end - start) / 1e6:.1f} s")
     for name, label in (("Tevrin.exe", "Tevrin.exe"), ("wineserver", "wineserver")):
-        share = peerlogs.cpu_share(peerlogs.process_samples(samples, name, start, end), samples.ticks_per_second)
+        share = procstat.cpu_share(procstat.process_samples(samples, name, start, end), samples.ticks_per_second)
         table.row(f"CPU {label}, minimized", fmt_share(share))
 
 
 def simulator_section(table, args, samples, events):
-    start = peerlogs.event_time(events, "brenoth-measure-start")
-    end = peerlogs.event_time(events, "brenoth-measure-end")
+    start = eventlog.event_time(events, "brenoth-measure-start")
+    end = eventlog.event_time(events, "brenoth-measure-end")
     if start is None or end is None:
         table.title("Brenoth.exe was not measured: see bench-conductor.log")
         return
-    standin = peerlogs.read_standin(os.path.join(args.work, "standin-brenoth.log"))
+    standin = read_standin(os.path.join(args.work, "standin-brenoth.log"))
     seconds = (end - start) / 1e6
     window = [d for d in standin.deliveries if start <= d.time <= end]
     table.title(f"Brenoth.exe (simulator) for comparison, {seconds:.1f} s measured")
@@ -199,7 +216,7 @@ def simulator_section(table, args, samples, events):
               f"about {1000 / FEED_MS:.1f}")
     process_row(table, samples, "Brenoth.exe", "Brenoth.exe, per second of run", start, end)
     process_row(table, samples, "wineserver", "wineserver", start, end)
-    busy, cores = peerlogs.machine_busy(samples, start, end)
+    busy, cores = procstat.machine_busy(samples, start, end)
     if busy is not None:
         table.row("whole machine busy (everything running on it)", f"{100 * busy:.0f} % of {cores} cores")
 
@@ -227,10 +244,10 @@ def main():
     parser.add_argument("--rate", type=float, default=44)
     parser.add_argument("--note", default="")
     args = parser.parse_args()
-    emulator = peerlogs.read_emulator(os.path.join(args.work, "widget.log"))
-    index = peerlogs.FrameIndex(emulator.frames)
-    events = peerlogs.read_events(os.path.join(args.work, "bench-conductor.log"))
-    samples = peerlogs.read_samples(os.path.join(args.work, "procstat.log"))
+    emulator = read_emulator(os.path.join(args.work, "widget.log"))
+    index = FrameIndex(emulator.frames)
+    events = eventlog.read_events(os.path.join(args.work, "bench-conductor.log"))
+    samples = procstat.read_samples(os.path.join(args.work, "procstat.log"))
     table = Table()
     table.title("Tevrin end-to-end benchmark under Wine" + (f" ({args.note})" if args.note else ""))
     table.title("")

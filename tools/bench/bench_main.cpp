@@ -12,8 +12,8 @@
 #include <cstdio>
 #include <string>
 
-#include "tools/bench/conductor.h"
-#include "tools/windrive/windrive.h"
+#include "tools/conductor/conductor.h"
+#include "tools/conductor/event_log.h"
 #include "win32/control_ids.h"
 
 namespace {
@@ -22,7 +22,6 @@ using conductor::Note;
 using windrive::Control;
 using windrive::Text;
 
-constexpr DWORD StartTimeoutMs = 60000;
 constexpr DWORD SettleMs = 1000;
 constexpr int FaderBottom = 255;
 
@@ -38,88 +37,84 @@ void PutFadersAtTheBottom(HWND form, int faders) {
     Note("faders at the bottom, moved " + std::to_string(moved));
 }
 
-// One status line a second: what the bridge shows, and whether it is well.
-void WatchBridge(const windrive::Process& bridge, HWND form, double seconds) {
+// One status line a second: the program's handles and, for the bridge, what it shows and
+// whether a message box came up.
+void Watch(const conductor::Program& program, bool isBridge, double seconds) {
     ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
-    while (GetTickCount64() < end && bridge.Running()) {
+    while (GetTickCount64() < end && program.process.Running()) {
         Sleep(1000);
+        if (!isBridge) {
+            Note("status handles=" + std::to_string(conductor::HandleCount(program.process)));
+            continue;
+        }
         std::string boxText;
-        int boxes = conductor::MessageBoxesOf(bridge.info.dwProcessId, boxText);
-        Note("status fps=" + Text(Control(form, ControlId::lblFPS)) +
-             " handles=" + std::to_string(conductor::HandleCount(bridge)) + " boxes=" + std::to_string(boxes) +
-             " error=" + Text(Control(form, ControlId::lblError)));
+        int boxes = conductor::MessageBoxesOf(program.process.info.dwProcessId, boxText);
+        Note("status " + conductor::BridgeStatus(program, boxes));
         if (boxes > 0) Note("error-box " + boxText);
     }
 }
 
-void MeasureMinimized(const windrive::Process& bridge, HWND form, double seconds) {
-    PostMessageA(form, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    windrive::WaitUntil([&] { return IsIconic(form) != FALSE; }, 5000);
+// The stand-in (logging to standin-NAME.log) and the program, both up; false, noted, if not.
+bool StartBoth(const std::string& name, const char* exeName, const char* windowClass, conductor::StandIn& standIn,
+               conductor::Program& program) {
+    standIn = conductor::StartStandIn("standin-" + name + ".log");
+    if (!standIn.ready) {
+        Note("failed: the stand-in did not start");
+        return false;
+    }
+    program = conductor::Start(exeName, windowClass);
+    if (!program.window) {
+        Note("failed: no " + name + " window");
+        return false;
+    }
+    Note(name + "-shown caption=" + Text(program.window));
+    return true;
+}
+
+void Measure(const conductor::Program& program, const std::string& name, bool isBridge, double seconds) {
     Sleep(SettleMs);
-    Note("bridge-minimized-measure-start iconic=" + std::to_string(IsIconic(form) != FALSE));
-    WatchBridge(bridge, form, seconds);
-    Note("bridge-minimized-measure-end running=" + std::to_string(bridge.Running()));
-    PostMessageA(form, WM_SYSCOMMAND, SC_RESTORE, 0);
+    Note(name + "-measure-start");
+    Watch(program, isBridge, seconds);
+    Note(name + "-measure-end running=" + std::to_string(program.process.Running()));
+}
+
+void MeasureMinimized(const conductor::Program& bridge, double seconds) {
+    PostMessageA(bridge.window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    windrive::WaitUntil([&] { return IsIconic(bridge.window) != FALSE; }, 5000);
+    Sleep(SettleMs);
+    Note("bridge-minimized-measure-start iconic=" + std::to_string(IsIconic(bridge.window) != FALSE));
+    Watch(bridge, true, seconds);
+    Note("bridge-minimized-measure-end running=" + std::to_string(bridge.process.Running()));
+    PostMessageA(bridge.window, WM_SYSCOMMAND, SC_RESTORE, 0);
 }
 
 bool RunBridge(double seconds, double minimizedSeconds) {
     conductor::StandIn standIn;
-    if (!conductor::StartStandIn(standIn, "standin-bridge.log")) {
-        Note("failed: the stand-in did not start");
-        return false;
-    }
-    windrive::Process bridge;
-    HWND form = conductor::LaunchAndWaitShown(bridge, "Tevrin.exe", WindowClass::Bridge, StartTimeoutMs);
-    if (!form) {
-        Note("failed: no bridge window");
-        return false;
-    }
-    Note("bridge-shown caption=" + Text(form));
-    PutFadersAtTheBottom(form, 16);
-    if (!conductor::WaitForShownRate(form, 20000)) Note("warning: lblFPS shows no rate yet");
-    Note("bridge-connect button=" + conductor::Connect(form));
-    Sleep(SettleMs);
-    Note("bridge-measure-start");
-    WatchBridge(bridge, form, seconds);
-    Note("bridge-measure-end running=" + std::to_string(bridge.Running()));
-    if (minimizedSeconds > 0) MeasureMinimized(bridge, form, minimizedSeconds);
-    bridge.Close();
-    Note("bridge-closed exit=" + std::to_string(bridge.Wait(0)));
-    standIn.process.Close();
+    conductor::Program bridge;
+    if (!StartBoth("bridge", "Tevrin.exe", WindowClass::Bridge, standIn, bridge)) return false;
+    PutFadersAtTheBottom(bridge.window, 16);
+    if (!conductor::WaitForShownRate(bridge.window, 20000)) Note("warning: lblFPS shows no rate yet");
+    Note("bridge-connect button=" + conductor::Connect(bridge.window));
+    Measure(bridge, "bridge", true, seconds);
+    if (minimizedSeconds > 0) MeasureMinimized(bridge, minimizedSeconds);
+    bridge.Stop();
+    Note("bridge-closed exit=" + std::to_string(bridge.process.Wait(0)));
     return true;
 }
 
 bool RunSimulator(double seconds) {
     conductor::StandIn standIn;
-    if (!conductor::StartStandIn(standIn, "standin-brenoth.log")) {
-        Note("failed: the stand-in did not start");
-        return false;
-    }
-    windrive::Process simulator;
-    HWND form = conductor::LaunchAndWaitShown(simulator, "Brenoth.exe", WindowClass::Simulator, StartTimeoutMs);
-    if (!form) {
-        Note("failed: no simulator window");
-        return false;
-    }
-    Note("brenoth-shown caption=" + Text(form));
-    Note("brenoth-connect button=" + conductor::Connect(form));
-    Sleep(SettleMs);
-    Note("brenoth-measure-start");
-    ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
-    while (GetTickCount64() < end && simulator.Running()) {
-        Sleep(1000);
-        Note("status handles=" + std::to_string(conductor::HandleCount(simulator)));
-    }
-    Note("brenoth-measure-end running=" + std::to_string(simulator.Running()));
-    simulator.Close();
-    standIn.process.Close();
+    conductor::Program simulator;
+    if (!StartBoth("brenoth", "Brenoth.exe", WindowClass::Simulator, standIn, simulator)) return false;
+    Note("brenoth-connect button=" + conductor::Connect(simulator.window));
+    Measure(simulator, "brenoth", false, seconds);
     return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string seconds, minimized, simSeconds, log = windrive::WorkPath("bench-conductor.log");
+    std::string seconds, minimized, simSeconds, log = conductor::WorkPath("bench-conductor.log");
     conductor::Option options[] = {
         {"--seconds", &seconds}, {"--minimized-seconds", &minimized}, {"--sim-seconds", &simSeconds}, {"--log", &log}};
     if (!conductor::ParseOptions(argc, argv, options, 4)) {

@@ -6,9 +6,10 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "tools/windrive/windrive.h"
+#include "tools/conductor/conductor.h"
 #include "win32/control_ids.h"
 
 namespace {
@@ -22,7 +23,7 @@ void PrintFrame(const char* what, const std::vector<uint8_t>& bytes, int channel
     std::printf("\n");
 }
 
-void Report(const char* program, const windrive::StandInLog& log, double seconds) {
+void Report(const char* program, const StandInLog::Contents& log, double seconds) {
     std::printf("%s: the stand-in received %zu frames in %.1f s (%.1f a second)\n", program, log.frames.size(),
                 seconds, log.frames.size() / seconds);
     if (log.frames.empty()) return;
@@ -31,36 +32,45 @@ void Report(const char* program, const windrive::StandInLog& log, double seconds
     PrintFrame("  last frame, channels 1 to 24:", last.bytes, 24);
 }
 
-struct StandIn {
-    std::string log = windrive::WorkPath("standin.log");
-    windrive::Process process;
-    StandIn() {
-        DeleteFileA(log.c_str());
-        process = windrive::Launch(windrive::BinPath("LJStandIn.exe"), "--log \"" + log + "\"");
-        windrive::WaitUntil([&] { return windrive::ReadStandInLog(log).ready != 0; }, 30000);
+// A program of the demo against a stand-in of its own.
+struct Run {
+    const char* name;
+    conductor::StandIn standIn;
+    conductor::Program program;
+    int64_t connected = 0;
+
+    Run(const char* exeName, const char* windowClass, const char* name) : name(name) {
+        standIn = conductor::StartStandIn();
+        program = conductor::Start(exeName, windowClass);
+        if (!program.window) std::printf("%s: no window\n", name);
+    }
+    // The faders at these positions (a scroll bar's Value, 255 at the bottom), then connected.
+    void MoveFadersAndConnect(const std::vector<std::pair<int, int>>& faders) {
+        for (const auto& fader : faders)
+            windrive::ScrollTo(Control(program.window, ControlId::scrollCh + fader.first), fader.second);
+        windrive::Click(Control(program.window, ControlId::cmdFind_LJ));
+        std::printf("  button: \"%s\"\n", Text(Control(program.window, ControlId::cmdFind_LJ)).c_str());
+        connected = conductor::NowMicros();
+    }
+    void ShootAndReport(const std::string& pngName) {
+        windrive::SaveWindowPng(program.window, conductor::WorkPath(pngName));
+        program.Stop();
+        Report(name, standIn.Read(), (conductor::NowMicros() - connected) / 1e6);
     }
 };
 
 bool RunBridge(bool stay, double seconds) {
-    StandIn standIn;
-    windrive::Process bridge = windrive::Launch(windrive::BinPath("Tevrin.exe"), "");
-    HWND form = windrive::WaitForWindow(WindowClass::Bridge, 60000);
-    if (!form) {
-        std::printf("Tevrin: no window\n");
-        return false;
-    }
-    windrive::WaitUntil([&] { return IsWindowVisible(form) != FALSE; }, 30000);
+    Run run("Tevrin.exe", WindowClass::Bridge, "Tevrin");
+    HWND form = run.program.window;
+    if (!form) return false;
     std::printf("Tevrin: caption \"%s\"\n", Text(form).c_str());
     for (const auto& line : windrive::ListLines(Control(form, ControlId::DevList)))
         std::printf("  DevList: \"%s\"\n", line.c_str());
-    windrive::ScrollTo(Control(form, ControlId::scrollCh + 15), 55);  // channel 16 at level 200
-    windrive::Click(Control(form, ControlId::cmdFind_LJ));
-    std::printf("  button: \"%s\"\n", Text(Control(form, ControlId::cmdFind_LJ)).c_str());
-    int64_t connected = windrive::NowMicros();
+    run.MoveFadersAndConnect({{15, 55}});  // channel 16 at level 200
     if (stay) {
         std::printf("The windows stay open; close the bridge to end the demo.\n");
         std::fflush(stdout);
-        bridge.Wait(INFINITE);
+        run.program.process.Wait(INFINITE);
         return true;
     }
     Sleep(static_cast<DWORD>(seconds * 1000));
@@ -71,32 +81,17 @@ bool RunBridge(bool stay, double seconds) {
     std::string values;
     for (int k = 0; k < 16; ++k) values += " " + Text(Control(form, ControlId::lblChValue + k));
     std::printf("  value labels:%s\n", values.c_str());
-    windrive::SaveWindowPng(form, windrive::WorkPath("tevrin.png"));
-    bridge.Close();
-    Report("Tevrin", windrive::ReadStandInLog(standIn.log), (windrive::NowMicros() - connected) / 1e6);
-    standIn.process.Close();
+    run.ShootAndReport("tevrin.png");
     return true;
 }
 
 bool RunSimulator() {
-    StandIn standIn;
-    windrive::Process simulator = windrive::Launch(windrive::BinPath("Brenoth.exe"), "");
-    HWND form = windrive::WaitForWindow(WindowClass::Simulator, 30000);
-    if (!form) {
-        std::printf("Brenoth: no window\n");
-        return false;
-    }
-    windrive::WaitUntil([&] { return IsWindowVisible(form) != FALSE; }, 30000);  // a click on a hidden button is lost
-    const int values[8] = {0, 128, 255, 64, 255, 255, 192, 255};
-    for (int k = 0; k < 8; ++k) windrive::ScrollTo(Control(form, ControlId::scrollCh + k), values[k]);
-    windrive::Click(Control(form, ControlId::cmdFind_LJ));
-    std::printf("Brenoth: button \"%s\"\n", Text(Control(form, ControlId::cmdFind_LJ)).c_str());
-    int64_t connected = windrive::NowMicros();
+    Run run("Brenoth.exe", WindowClass::Simulator, "Brenoth");
+    if (!run.program.window) return false;
+    std::printf("Brenoth:\n");
+    run.MoveFadersAndConnect({{0, 0}, {1, 128}, {3, 64}, {6, 192}});
     Sleep(1500);
-    windrive::SaveWindowPng(form, windrive::WorkPath("brenoth.png"));
-    simulator.Close();
-    Report("Brenoth", windrive::ReadStandInLog(standIn.log), (windrive::NowMicros() - connected) / 1e6);
-    standIn.process.Close();
+    run.ShootAndReport("brenoth.png");
     return true;
 }
 

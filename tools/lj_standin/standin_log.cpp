@@ -3,13 +3,12 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include "tools/conductor/clock.h"
+
 namespace StandInLog {
 namespace {
 
 HANDLE logFile = INVALID_HANDLE_VALUE;
-
-// Difference between 1601-01-01 and 1970-01-01 in FILETIME's 100 ns units.
-constexpr int64_t unixEpochAsFileTime = 116444736000000000LL;
 
 // "copydata", four numbers with blanks, two hex digits a byte and the newline.
 constexpr size_t maxHeader = 96;
@@ -24,18 +23,11 @@ void WriteLine(const char* text, size_t length) {
 
 void WriteEvent(const char* name) {
     char line[64];
-    int n = std::snprintf(line, sizeof line, "%s %" PRId64 "\n", name, NowMicros());
+    int n = std::snprintf(line, sizeof line, "%s %" PRId64 "\n", name, conductor::NowMicros());
     WriteLine(line, static_cast<size_t>(n));
 }
 
 }  // namespace
-
-int64_t NowMicros() {
-    FILETIME ft;
-    GetSystemTimePreciseAsFileTime(&ft);
-    int64_t ticks = (static_cast<int64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-    return (ticks - unixEpochAsFileTime) / 10;
-}
 
 bool Open(const char* path) {
     if (!path || !*path) return true;
@@ -55,7 +47,7 @@ void Quit() { WriteEvent("quit"); }
 
 void Ask(WPARAM wParam, int32_t answer) {
     char line[96];
-    int n = std::snprintf(line, sizeof line, "ask %" PRId64 " %" PRIu64 " %" PRId32 "\n", NowMicros(),
+    int n = std::snprintf(line, sizeof line, "ask %" PRId64 " %" PRIu64 " %" PRId32 "\n", conductor::NowMicros(),
                           static_cast<uint64_t>(wParam), answer);
     WriteLine(line, static_cast<size_t>(n));
 }
@@ -63,7 +55,7 @@ void Ask(WPARAM wParam, int32_t answer) {
 // Called ~14 times a second in a soak, timed by the latency benchmark: the time is read first,
 // and the bytes go out through a table, not through printf.
 void CopyData(const COPYDATASTRUCT& cds) {
-    int64_t now = NowMicros();
+    int64_t now = conductor::NowMicros();
     static const char digits[] = "0123456789abcdef";
     size_t count = cds.lpData ? cds.cbData : 0;
     if (count > maxBlock) count = maxBlock;

@@ -1,13 +1,15 @@
 #pragma once
 // The stand-in's log: one line per event, written with a single WriteFile so that a reader
-// never waits on a buffer. Times are Unix epoch microseconds, the clock a Linux peer reads
-// with CLOCK_REALTIME, so both sides of a benchmark share one time line.
+// never waits on a buffer. Times are Unix epoch microseconds (tools/conductor/clock.h).
+//   ready TIME                        its window exists
+//   ask TIME WPARAM ANSWER            a handshake question and the answer given
+//   copydata TIME DWDATA CBDATA HEX   a WM_COPYDATA block, two lower-case hex digits a byte
+//   quit TIME                         its message loop has ended
+// Read back by standin_log_reader.h here and by standin_log.py.
 #include <cstdint>
 #include <windows.h>
 
 namespace StandInLog {
-
-int64_t NowMicros();
 
 // Opens (truncates) the log; an empty path keeps the log off. False when it cannot be created.
 bool Open(const char* path);

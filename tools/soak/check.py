@@ -2,7 +2,7 @@
 """The soak run's checks, from the logs of one run of scripts/soak: prints what was done and what
 was seen, and exits 1 when a check fails.
 
-    check.py --work DIR [--counter CH]... [--report FILE]
+    python3 -m tools.soak.check --work DIR [--counter CH]... [--report FILE]
 
 DIR holds widget.log (emulator), standin-N.log (each start of the LightJockey stand-in),
 soak-conductor.log (TevrinSoak.exe) and procstat.log (the Linux sampler).
@@ -21,9 +21,10 @@ import re
 import statistics
 import sys
 
-sys.dont_write_bytecode = True  # no __pycache__ in the source tree
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "bench"))
-import peerlogs  # noqa: E402
+from tools.conductor import events as eventlog, procstat
+from tools.conductor.frames import FrameIndex, delivered_frames, mismatch_reason
+from tools.lj_standin.standin_log import read_standin
+from tools.widget_emulator.event_log import read_emulator
 
 FLOW_LIMIT_S = 2.0
 CONNECT_LIMIT_S = 1.0
@@ -50,7 +51,7 @@ def standin_logs(work):
         m = re.search(r"standin-(\d+)\.log$", path)
         return int(m.group(1)) if m else 0
     paths = sorted(glob.glob(os.path.join(work, "standin-*.log")), key=number)
-    return [(os.path.basename(p), peerlogs.read_standin(p)) for p in paths]
+    return [(os.path.basename(p), read_standin(p)) for p in paths]
 
 
 def seconds_from(t, origin):
@@ -106,7 +107,7 @@ def check_integrity(report, index, deliveries, matched, counters):
     seen = f"{good} / {len(matched)} delivered frames equal a sent frame"
     bad = [d for d, m in zip(deliveries, matched) if m is None]
     if bad:
-        seen += f"; first that does not: {peerlogs.mismatch_reason(index, bad[0], counters)}"
+        seen += f"; first that does not: {mismatch_reason(index, bad[0], counters)}"
     report.check(bool(matched) and not bad, "integrity of every delivered frame", seen)
 
 
@@ -160,7 +161,7 @@ def check_growth(report, conductor_events, samples):
     if len(points) < 2:
         report.check(False, "no growth of memory or handles", "too few settled points to compare")
         return
-    rows = peerlogs.process_samples(samples, "Tevrin.exe", points[0][0], points[-1][0] + MARK_SPAN_US)
+    rows = procstat.process_samples(samples, "Tevrin.exe", points[0][0], points[-1][0] + MARK_SPAN_US)
     series = {
         "resident memory (VmRSS, kB)": [value_at(rows, t, lambda r: r.rss) for t, _ in points],
         "open file descriptors of its Wine process": [value_at(rows, t, lambda r: r.fds) for t, _ in points],
@@ -177,7 +178,7 @@ def check_growth(report, conductor_events, samples):
         slack = RSS_SLACK_KB if what.startswith("resident") else 0
         report.check(values[-1] <= values[base] + slack, f"no growth: {what}",
                      shown + (f" (slack {slack} kB)" if slack else ""))
-    server = peerlogs.process_samples(samples, "wineserver", points[0][0], points[-1][0] + MARK_SPAN_US)
+    server = procstat.process_samples(samples, "wineserver", points[0][0], points[-1][0] + MARK_SPAN_US)
     shown = " ".join("-" if v is None else f"{v:g}" for v in (value_at(server, t, lambda r: r.fds) for t, _ in points))
     report.say(f"  (not checked: the wineserver's open descriptors, shared by every program of the prefix: {shown})")
 
@@ -188,13 +189,13 @@ def main():
     parser.add_argument("--counter", type=int, action="append", default=[])
     parser.add_argument("--report")
     args = parser.parse_args()
-    emulator = peerlogs.read_emulator(os.path.join(args.work, "widget.log"))
-    index = peerlogs.FrameIndex(emulator.frames)
-    conductor_events = peerlogs.read_events(os.path.join(args.work, "soak-conductor.log"))
-    samples = peerlogs.read_samples(os.path.join(args.work, "procstat.log"))
+    emulator = read_emulator(os.path.join(args.work, "widget.log"))
+    index = FrameIndex(emulator.frames)
+    conductor_events = eventlog.read_events(os.path.join(args.work, "soak-conductor.log"))
+    samples = procstat.read_samples(os.path.join(args.work, "procstat.log"))
     logs = standin_logs(args.work)
     deliveries = sorted((d for _, log in logs for d in log.deliveries), key=lambda d: d.time)
-    matched = peerlogs.delivered_frames(index, deliveries)
+    matched = delivered_frames(index, deliveries)
     origin = conductor_events[0][0] if conductor_events else 0
 
     report = Report()
@@ -209,7 +210,7 @@ def main():
     check_flow_after(report, "restart of sending", restarts, deliveries, matched, origin)
     check_reconnects(report, conductor_events, logs, origin)
     check_growth(report, conductor_events, samples)
-    busy, cores = peerlogs.machine_busy(samples, origin, conductor_events[-1][0] if conductor_events else 0)
+    busy, cores = procstat.machine_busy(samples, origin, conductor_events[-1][0] if conductor_events else 0)
     if busy is not None:
         report.say(f"  (the whole machine was {100 * busy:.0f} % busy on {cores} cores meanwhile)")
     report.say("")

@@ -11,17 +11,14 @@
 #include <cstdio>
 #include <string>
 
-#include "tools/bench/conductor.h"
-#include "tools/windrive/windrive.h"
+#include "tools/conductor/conductor.h"
+#include "tools/conductor/event_log.h"
 #include "win32/control_ids.h"
 
 namespace {
 
 using conductor::Note;
-using windrive::Control;
-using windrive::Text;
 
-constexpr DWORD StartTimeoutMs = 60000;
 constexpr double WarmUpSeconds = 6;
 constexpr double CycleSeconds = 26;
 constexpr double FinalSeconds = 4;
@@ -29,35 +26,28 @@ constexpr DWORD WatchStepMs = 250;
 
 struct Soak {
     std::string controlPath;
-    windrive::Process bridge;
-    HWND form = nullptr;
+    conductor::Program bridge;
     conductor::StandIn standIn;
     int standIns = 0;
     int boxesSeen = 0;
     ULONGLONG nextStatus = 0;
 };
 
-void NoteStatus(Soak& soak, int boxes) {
-    Note("status fps=" + Text(Control(soak.form, ControlId::lblFPS)) +
-         " handles=" + std::to_string(conductor::HandleCount(soak.bridge)) + " boxes=" + std::to_string(boxes) +
-         " error=" + Text(Control(soak.form, ControlId::lblError)));
-}
-
 // Watches the bridge for that long: a message box of its own is noted once, and a status line
 // is written every second. False once the bridge has ended.
 bool Watch(Soak& soak, double seconds) {
     ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
     do {
-        if (!soak.bridge.Running()) {
-            Note("bridge-gone exit=" + std::to_string(soak.bridge.Wait(0)));
+        if (!soak.bridge.process.Running()) {
+            Note("bridge-gone exit=" + std::to_string(soak.bridge.process.Wait(0)));
             return false;
         }
         std::string boxText;
-        int boxes = conductor::MessageBoxesOf(soak.bridge.info.dwProcessId, boxText);
+        int boxes = conductor::MessageBoxesOf(soak.bridge.process.info.dwProcessId, boxText);
         if (boxes > soak.boxesSeen) Note("error-box text=" + boxText);
         soak.boxesSeen = boxes;
         if (GetTickCount64() >= soak.nextStatus) {
-            NoteStatus(soak, boxes);
+            Note("status " + conductor::BridgeStatus(soak.bridge, boxes));
             soak.nextStatus = GetTickCount64() + 1000;
         }
         Sleep(WatchStepMs);
@@ -72,12 +62,12 @@ void Command(Soak& soak, const std::string& command) {
 
 bool StartStandIn(Soak& soak) {
     std::string name = "standin-" + std::to_string(++soak.standIns) + ".log";
-    bool started = conductor::StartStandIn(soak.standIn, name);
-    Note("standin-started log=" + name + (started ? "" : " failed"));
-    return started;
+    soak.standIn = conductor::StartStandIn(name);
+    Note("standin-started log=" + name + (soak.standIn.ready ? "" : " failed"));
+    return soak.standIn.ready;
 }
 
-void ConnectAgain(Soak& soak) { Note("connect button=" + conductor::Connect(soak.form)); }
+void ConnectAgain(Soak& soak) { Note("connect button=" + conductor::Connect(soak.bridge.window)); }
 
 // One round of every fault; the unplugged time alternates between long and short.
 bool RunCycle(Soak& soak, int cycle) {
@@ -92,7 +82,7 @@ bool RunCycle(Soak& soak, int cycle) {
     if (!Watch(soak, unplugged)) return false;
     Command(soak, "replug");
     if (!Watch(soak, 8 - unplugged)) return false;
-    soak.standIn.process.Close();
+    soak.standIn.Stop();
     Note("standin-closed");
     if (!Watch(soak, 2)) return false;
     if (StartStandIn(soak)) ConnectAgain(soak);
@@ -101,13 +91,13 @@ bool RunCycle(Soak& soak, int cycle) {
 
 bool Run(Soak& soak, double seconds) {
     if (!StartStandIn(soak)) return false;
-    soak.form = conductor::LaunchAndWaitShown(soak.bridge, "Tevrin.exe", WindowClass::Bridge, StartTimeoutMs);
-    if (!soak.form) {
+    soak.bridge = conductor::Start("Tevrin.exe", WindowClass::Bridge);
+    if (!soak.bridge.window) {
         Note("failed: no bridge window");
         return false;
     }
-    Note("bridge-shown caption=" + Text(soak.form));
-    if (!conductor::WaitForShownRate(soak.form, 20000)) Note("warning: lblFPS shows no rate yet");
+    Note("bridge-shown caption=" + windrive::Text(soak.bridge.window));
+    if (!conductor::WaitForShownRate(soak.bridge.window, 20000)) Note("warning: lblFPS shows no rate yet");
     ConnectAgain(soak);
     int cycles = static_cast<int>((seconds - WarmUpSeconds - FinalSeconds) / CycleSeconds);
     if (cycles < 1) cycles = 1;
@@ -119,16 +109,16 @@ bool Run(Soak& soak, double seconds) {
         running = Watch(soak, FinalSeconds);
     }
     Note("end running=" + std::to_string(running ? 1 : 0));
-    soak.bridge.Close();
-    Note("bridge-closed exit=" + std::to_string(soak.bridge.Wait(0)));
-    soak.standIn.process.Close();
+    soak.bridge.Stop();
+    Note("bridge-closed exit=" + std::to_string(soak.bridge.process.Wait(0)));
+    soak.standIn.Stop();
     return running;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string seconds, log = windrive::WorkPath("soak-conductor.log");
+    std::string seconds, log = conductor::WorkPath("soak-conductor.log");
     Soak soak;
     conductor::Option options[] = {{"--seconds", &seconds}, {"--control", &soak.controlPath}, {"--log", &log}};
     if (!conductor::ParseOptions(argc, argv, options, 3) || soak.controlPath.empty()) {

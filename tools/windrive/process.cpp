@@ -27,26 +27,6 @@ BOOL CALLBACK PostCloseIfOwned(HWND hwnd, LPARAM lParam) {
     return TRUE;
 }
 
-std::string Joined(const std::string& folder, const std::string& name) {
-    if (folder.empty()) return name;
-    char last = folder.back();
-    return last == '\\' || last == '/' ? folder + name : folder + "\\" + name;
-}
-
-std::string OwnFolder() {
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string s(path, n);
-    size_t cut = s.find_last_of("\\/");
-    return cut == std::string::npos ? std::string() : s.substr(0, cut);
-}
-
-std::string TempFolder() {
-    char path[MAX_PATH];
-    DWORD n = GetTempPathA(MAX_PATH, path);
-    return std::string(path, n);
-}
-
 }  // namespace
 
 Process::Process(Process&& other) noexcept : info(std::exchange(other.info, {})) {}
@@ -108,22 +88,6 @@ Process Launch(const std::string& exePath, const std::string& args) {
                         &process.info))
         process.info = {};
     return process;
-}
-
-std::string Env(const char* name) {
-    char value[32768];
-    DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
-    return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
-}
-
-std::string BinPath(const char* exeName) {
-    std::string bin = Env("TEVRIN_BIN");
-    return Joined(bin.empty() ? OwnFolder() : bin, exeName);
-}
-
-std::string WorkPath(const std::string& name) {
-    std::string work = Env("TEVRIN_WORK");
-    return Joined(work.empty() ? TempFolder() : work, name);
 }
 
 }  // namespace windrive

@@ -1,8 +1,8 @@
 #pragma once
 // Drives the real programs from another process, through window messages only, the way a user
 // or LightJockey would meet them: launch, find windows and controls, click, read captions and
-// lists, move faders with the keyboard keys of a scroll bar, take screenshots, and read what
-// the LightJockey stand-in logged.
+// lists, move faders with the keyboard keys of a scroll bar, take screenshots. The moves of a
+// whole run (start the peers, wait until they are ready) are tools/conductor's.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -33,13 +33,6 @@ struct Process {
 
 // CreateProcessA with "exePath" args; Started() is false when it could not be started.
 Process Launch(const std::string& exePath, const std::string& args);
-
-// "" when the variable is not set.
-std::string Env(const char* name);
-// exeName in TEVRIN_BIN (the build's bin folder), or beside this program when that is unset.
-std::string BinPath(const char* exeName);
-// name in TEVRIN_WORK (the run's scratch folder), or in the temporary folder when that is unset.
-std::string WorkPath(const std::string& name);
 
 // Windows and controls. Every message goes with a time limit, so a hung program fails a test
 // instead of hanging it.
@@ -72,29 +65,5 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs);
 bool SaveWindowPng(HWND top, const std::string& pngPath);
 // rgb: width * height * 3 bytes, rows top to bottom.
 std::vector<uint8_t> EncodePng(int width, int height, const std::vector<uint8_t>& rgb);
-
-// The LightJockey stand-in's log (tools/lj_standin). Times: Unix epoch microseconds.
-struct Ask {
-    int64_t time = 0;
-    uint64_t wParam = 0;
-    int32_t answer = 0;
-};
-struct CopyData {
-    int64_t time = 0;
-    uint64_t dwData = 0;
-    uint32_t cbData = 0;
-    std::vector<uint8_t> bytes;
-};
-struct StandInLog {
-    int64_t ready = 0;  // 0 until the window existed
-    int64_t quit = 0;   // 0 while it runs
-    std::vector<Ask> asks;
-    std::vector<CopyData> frames;
-};
-// A missing file gives an empty log; a last line without its newline is still being written
-// and is left out.
-StandInLog ReadStandInLog(const std::string& path);
-// The stand-in's clock, for comparing with its log.
-int64_t NowMicros();
 
 }  // namespace windrive

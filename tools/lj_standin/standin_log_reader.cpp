@@ -1,10 +1,12 @@
-#include "windrive.h"
+#include "standin_log_reader.h"
+
+#include <windows.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <utility>
 
-namespace windrive {
+namespace StandInLog {
 namespace {
 
 // The stand-in keeps its log open for writing: share both ways.
@@ -58,20 +60,20 @@ bool Starts(const char* line, const char* word, const char*& rest) {
     return true;
 }
 
-void ParseLine(const char* line, StandInLog& log) {
+void ParseLine(const char* line, Contents& log) {
     const char* at = nullptr;
     if (Starts(line, "ready", at)) {
         log.ready = Number(at);
     } else if (Starts(line, "quit", at)) {
         log.quit = Number(at);
     } else if (Starts(line, "ask", at)) {
-        Ask ask;
+        Question ask;
         ask.time = Number(at);
         ask.wParam = UnsignedNumber(at);
         ask.answer = static_cast<int32_t>(Number(at));
         log.asks.push_back(ask);
     } else if (Starts(line, "copydata", at)) {
-        CopyData frame;
+        Delivery frame;
         frame.time = Number(at);
         frame.dwData = UnsignedNumber(at);
         frame.cbData = static_cast<uint32_t>(UnsignedNumber(at));
@@ -82,8 +84,8 @@ void ParseLine(const char* line, StandInLog& log) {
 
 }  // namespace
 
-StandInLog ReadStandInLog(const std::string& path) {
-    StandInLog log;
+Contents Read(const std::string& path) {
+    Contents log;
     std::string text = FileText(path);
     size_t start = 0;
     for (size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', start)) {
@@ -93,11 +95,4 @@ StandInLog ReadStandInLog(const std::string& path) {
     return log;
 }
 
-int64_t NowMicros() {
-    FILETIME ft;
-    GetSystemTimePreciseAsFileTime(&ft);
-    int64_t ticks = (static_cast<int64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-    return (ticks - 116444736000000000LL) / 10;
-}
-
-}  // namespace windrive
+}  // namespace StandInLog

@@ -14,13 +14,17 @@ and once per round the whole machine, all cores, from /proc/stat, to tell how bu
     m <unix micros> <busy clock ticks> <all clock ticks> <cores>
 
 Clock ticks per second are given once at the top ("# ticks N"). The Wine programs show under
-their .exe names; the wineserver as wineserver or wineserver64.
+their .exe names; the wineserver as wineserver or wineserver64. read_samples() and the functions
+after it read the file back for the benchmark and the soak run's checks.
 """
 import argparse
 import os
 import signal
 import sys
 import time
+from collections import namedtuple
+
+Sample = namedtuple("Sample", "time pid ticks rss fds threads")
 
 
 def prefix_of(pid):
@@ -108,6 +112,65 @@ def main():
                 lines.append(f"p {now} {pid} {s[0]} {s[1]} {s[2]} {s[3]} {s[4]}\n")
             out.write("".join(lines))
             time.sleep(args.interval)
+
+
+# ---- reading the samples back
+
+class Samples:
+    def __init__(self):
+        self.ticks_per_second = 100
+        self.processes = {}  # name -> [Sample]
+        self.machine = []    # (time, busy ticks, all ticks, cores)
+
+
+def read_samples(path):
+    samples = Samples()
+    try:
+        f = open(path)
+    except FileNotFoundError:
+        return samples
+    with f:
+        for line in f:
+            parts = line.split()
+            if not parts or (len(parts) < 4 and parts[0] != "#"):
+                continue
+            if parts[0] == "#" and parts[1] == "ticks":
+                samples.ticks_per_second = int(parts[2])
+            elif parts[0] == "m" and len(parts) >= 5:
+                samples.machine.append(tuple(int(v) for v in parts[1:5]))
+            elif parts[0] == "p" and len(parts) >= 8:
+                samples.processes.setdefault(parts[3], []).append(
+                    Sample(int(parts[1]), int(parts[2]), *(int(v) for v in parts[4:8])))
+    return samples
+
+
+def process_samples(samples, name_start, start, end):
+    """The samples of the one process whose name starts with name_start within [start, end]; if
+    several processes of that name lived then, the one sampled longest."""
+    by_pid = {}
+    for name, rows in samples.processes.items():
+        if name.startswith(name_start):
+            for s in rows:
+                if start <= s.time <= end:
+                    by_pid.setdefault(s.pid, []).append(s)
+    if not by_pid:
+        return []
+    return max(by_pid.values(), key=len)
+
+
+def cpu_share(rows, ticks_per_second):
+    """CPU time per second of wall time between the first and last sample, as a share of one core."""
+    if len(rows) < 2 or rows[-1].time <= rows[0].time:
+        return None
+    return (rows[-1].ticks - rows[0].ticks) / ticks_per_second / ((rows[-1].time - rows[0].time) / 1e6)
+
+
+def machine_busy(samples, start, end):
+    """Share of all cores busy between start and end (everything the machine ran), and the cores."""
+    rows = [m for m in samples.machine if start <= m[0] <= end]
+    if len(rows) < 2 or rows[-1][2] == rows[0][2]:
+        return None, None
+    return (rows[-1][1] - rows[0][1]) / (rows[-1][2] - rows[0][2]), rows[-1][3]
 
 
 if __name__ == "__main__":
