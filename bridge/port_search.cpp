@@ -33,11 +33,9 @@ PortSet ListPorts() {
 }
 
 // A failed send in the background is not worth a modal box: the port is simply not a widget.
-class QuietRequests {
-public:
-    QuietRequests() { proVCPdriver::Attach(outside.MSComm1, nullptr, outside.clock, outside.lblRec); }
-    ~QuietRequests() { proVCPdriver::Attach(outside.MSComm1, outside.box, outside.clock, outside.lblRec); }
-};
+void ReportRequestFailures(bool report) {
+    proVCPdriver::Attach(outside.MSComm1, report ? outside.box : nullptr, outside.clock, outside.lblRec);
+}
 
 void UseWidget(std::int16_t port) {
     const std::int16_t before = widgetPort;
@@ -51,14 +49,16 @@ void UseWidget(std::int16_t port) {
     }
 }
 
-// Ascending, as at start-up; the first widget that answers ends the look.
+// Ascending, as at start-up; the first widget that answers ends the look. Neither the probe nor
+// UseWidget lets an error out.
 void ProbeNewPorts(const PortSet& appeared) {
-    QuietRequests quiet;
+    ReportRequestFailures(false);
     for (std::int16_t port = 1; port <= HighestPort; ++port) {
         if (!appeared[static_cast<std::size_t>(port)] || !ProbePort(port)) continue;
         UseWidget(port);
-        return;
+        break;
     }
+    ReportRequestFailures(true);
 }
 
 void Look() {
