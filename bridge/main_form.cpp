@@ -21,6 +21,7 @@ void ResetFormState() {
     widgetPort = 0;
     portOpened = false;
     ResetReceivePoll();
+    ResetPortSearch();
 }
 
 }  // namespace MainForm

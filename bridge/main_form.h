@@ -31,11 +31,12 @@ public:
     virtual void Sleep(unsigned milliseconds) = 0;
 };
 
-// Everything the handlers reach: the window, its serial component MSComm1, the program's
-// message box, the trace label lblRec and the clock.
+// Everything the handlers reach: the window, its serial component MSComm1, the system's list of
+// serial ports, the program's message box, the trace label lblRec and the clock.
 struct Outside {
     BridgeWindow* window;
     SerialPort* MSComm1;
+    SerialPortList* portList;
     MsgBox* box;
     TextLabel* lblRec;
     Clock* clock;
@@ -50,11 +51,20 @@ void Form_Load();
 void Form_Unload(std::int16_t& Cancel);
 void Timer1_Timer();
 void SendingTMR_Timer();
+void SearchTMR_Timer();
 void cmdFind_LJ_Click();
 
 // Start-up steps, public for the load handler's sake.
 bool init();
 void DisplayConfig();
+
+// The search after start-up, while no widget is receiving: about every 2 s, probes the serial
+// ports that have appeared since the last look, and starts receiving from the first widget that
+// answers. Callable from any tick; does nothing between looks.
+constexpr double SEARCH_INTERVAL_S = 2.0;
+// A lost widget is looked for on other ports once it has been gone from its own this long.
+constexpr double LOST_BEFORE_SEARCH_S = 3.0;
+void LookForWidget();
 
 // Back to the state at program start.
 void ResetFormState();

@@ -1,7 +1,8 @@
 // The receive poll: every 10 ms, shows the widget link status, hands everything the widget
 // has sent to the parser and shows the received frame rate. When the widget's port fails (the
 // widget was unplugged), the poll closes it and opens it again about once a second, and once
-// it is back asks the widget for its frames again, as the start-up did.
+// it is back asks the widget for its frames again, as the start-up did. After a few seconds the
+// search after start-up also looks for the widget on other ports (port_search.cpp).
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -18,6 +19,7 @@ constexpr double REOPEN_INTERVAL_S = 1.0;
 
 struct WidgetLink {
     bool lost = false;        // the port failed and is closed until it opens again
+    double lostAt = 0;        // when it failed
     double lastReopen = 0;    // when the last attempt to open it again was made
 };
 
@@ -40,7 +42,8 @@ std::string RateCaption(float rate) {
 void LoseWidget() {
     Ignoring([] { SetPortOpen(false); });
     link.lost = true;
-    link.lastReopen = Now();
+    link.lostAt = Now();
+    link.lastReopen = link.lostAt;
 }
 
 // The same end of the start-up as when the bridge started: receive every frame, then one
@@ -83,6 +86,8 @@ bool Receive() {
 }  // namespace
 
 void ResetReceivePoll() { link = WidgetLink{}; }
+
+bool WidgetLostFor(double seconds) { return link.lost && Now() - link.lostAt >= seconds; }
 
 void Timer1_Timer() {
     Ignoring([] { outside.window->SetErrorCaption(StatusCaption()); });

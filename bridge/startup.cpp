@@ -1,5 +1,6 @@
-// Start-up: probes ports 1 to 16 for a widget, opens the highest one that answered, shows its
-// firmware version and asks it to pass on every DMX frame it receives.
+// Start-up: probes COM1 to COM255 for a widget, opens the highest one that answered, shows its
+// firmware version and asks it to pass on every DMX frame it receives. Without a widget the
+// search after start-up (port_search.cpp) takes over.
 #include <string>
 
 #include "bridge/main_form.h"
@@ -24,55 +25,65 @@ bool ReplyFromWidget() {
     return proVCPdriver::paramsRepliesStored != before && proVCPdriver::paramsReply[5] >= 1;
 }
 
-void ProbePort(std::int16_t port) {
-    SerialPort& comm = *outside.MSComm1;
-    Ignoring([&] { comm.SetCommPort(port); });
-    Ignoring([&] { SetPortOpen(true); });
-    bool open = false;
-    Ignoring([&] { open = comm.PortOpen(); });
-    if (!open) return;
-    Ignoring([&] { outside.window->AddDevListLine("Com " + std::to_string(port)); });
-    Ignoring([&] { proVCPdriver::PrepareDmxOutput(); });
-    Ignoring([&] { proVCPdriver::SendOutputPacket(); });
-    Ignoring([&] { SetPortOpen(false); });
-    Ignoring([&] { SetPortOpen(true); });
-    Ignoring([&] { proVCPdriver::SendParamsRequest(); });
-    Ignoring([&] { outside.window->Sleep(REPLY_WAIT_MS); });
-    bool widget = false;
-    Ignoring([&] { widget = ReplyFromWidget(); });
-    if (widget) {
-        Ignoring([&] { outside.window->AddDevListLine("Pro Widget - Com:  " + std::to_string(port)); });
-        widgetPort = port;
-    }
-    Ignoring([&] { SetPortOpen(false); });
+void AddPortLine(const char* text, std::int16_t port) {
+    outside.window->AddDevListLine(text + std::to_string(port));
 }
 
 void ScanPorts() {
-    Ignoring([&] { outside.window->ClearDevList(); });
-    for (std::int16_t port = 1; port <= 16; ++port) ProbePort(port);
+    Ignoring([] { outside.window->ClearDevList(); });
+    for (std::int16_t port = 1; port <= HighestPort; ++port)
+        if (ProbePort(port)) widgetPort = port;
 }
 
 }  // namespace
 
+bool ProbePort(std::int16_t port) {
+    SerialPort& comm = *outside.MSComm1;
+    bool open = false;
+    EachIgnoringErrors([&] { comm.SetCommPort(port); },
+                       [] { SetPortOpen(true); },
+                       [&] { open = comm.PortOpen(); });
+    if (!open) return false;  // absent, or held by another program
+    bool widget = false;
+    EachIgnoringErrors([&] { AddPortLine("Com ", port); },
+                       [] { proVCPdriver::PrepareDmxOutput(); },
+                       [] { proVCPdriver::SendOutputPacket(); },
+                       [] { SetPortOpen(false); },
+                       [] { SetPortOpen(true); },
+                       [] { proVCPdriver::SendParamsRequest(); },
+                       [] { outside.window->Sleep(REPLY_WAIT_MS); },
+                       [&] { widget = ReplyFromWidget(); },
+                       [&] { if (widget) AddPortLine("Pro Widget - Com:  ", port); },
+                       [] { SetPortOpen(false); });
+    return widget;
+}
+
 void Form_Load() {
     proVCPdriver::ResetWidgetState();
+    NotePresentPorts();
     ScanPorts();
     outside.window->DeliverWaitingMessages();
     if (widgetPort < 1) {
         outside.box->Show("No Enttec DMX USB Pro widgets found");
+        StartSearch();
         return;
     }
+    portOpened = StartReceiving();
+    if (!portOpened) StartSearch();
+}
+
+bool StartReceiving() {
     outside.MSComm1->SetCommPort(widgetPort);
-    portOpened = init();
-    if (!portOpened) {
+    if (!init()) {
         outside.window->SetCaption("Failed to open Comm port!");
-        return;
+        return false;
     }
     DisplayConfig();
     proVCPdriver::SendReceiveMode(0);
     outside.window->EnableTimer1();
     proVCPdriver::PrepareStartupOutput();
     proVCPdriver::SendOutputPacket();
+    return true;
 }
 
 bool init() {

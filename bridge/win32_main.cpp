@@ -6,6 +6,7 @@
 
 #include "bridge/layout.h"
 #include "bridge/main_form.h"
+#include "widget/win32_port_list.h"
 #include "widget/win32_serial_port.h"
 #include "win32/control_ids.h"
 #include "win32/controls.h"
@@ -18,8 +19,10 @@
 namespace {
 
 constexpr const char* PROGRAM = "Tevrin";
-constexpr UINT_PTR TIMER1 = 1, SENDING_TMR = 2;
+constexpr UINT_PTR TIMER1 = 1, SENDING_TMR = 2, SEARCH_TMR = 3;
 constexpr UINT TIMER1_INTERVAL = 10;
+constexpr UINT SEARCH_TMR_INTERVAL = 250;  // the search itself looks about every 2 s
+constexpr const char* ONE_BRIDGE_MUTEX = "Local\\Tevrin.Bridge";
 
 struct Controls {
     HWND form = nullptr;
@@ -77,6 +80,7 @@ private:
 
 Win32BridgeWindow bridgeWindow;
 Win32SerialPort MSComm1;
+Win32SerialPortList portList;
 Win32MsgBox msgBox;
 Win32Label lblRecLabel(&controls.lblRec);
 SteadyClock steadyClock;
@@ -110,8 +114,9 @@ void CreateControls(HWND form) {
 
 LRESULT OnCreate(HWND form) {
     CreateControls(form);
-    MainForm::Attach({&bridgeWindow, &MSComm1, &msgBox, &lblRecLabel, &steadyClock});
+    MainForm::Attach({&bridgeWindow, &MSComm1, &portList, &msgBox, &lblRecLabel, &steadyClock});
     FeedClock::Start(steadyClock, sendingTimer);
+    SetTimer(form, SEARCH_TMR, SEARCH_TMR_INTERVAL, nullptr);
     return 0;
 }
 
@@ -123,6 +128,7 @@ void OnCommand(WPARAM wParam) {
 void OnTimer(WPARAM id) {
     if (id == TIMER1) RunHandler(PROGRAM, MainForm::Timer1_Timer);
     if (id == SENDING_TMR) FeedClock::Tick([] { RunHandler(PROGRAM, MainForm::SendingTMR_Timer); });
+    if (id == SEARCH_TMR) RunHandler(PROGRAM, MainForm::SearchTMR_Timer);
 }
 
 void OnClose(HWND form) {
@@ -147,9 +153,23 @@ HWND CreateMainForm(HINSTANCE instance) {
     return CreateMainWindow(instance, WindowClass::Bridge, MainForm::CAPTION, BridgeLayout::CLIENT_WIDTH, BridgeLayout::CLIENT_HEIGHT, WindowProc);
 }
 
+// Two bridges would fight over the widget and both feed LightJockey. A bridge started while one
+// runs touches no port: it brings the running one's window to the front and ends. The mutex is
+// held until the process ends.
+bool AnotherBridgeRuns() {
+    CreateMutexA(nullptr, FALSE, ONE_BRIDGE_MUTEX);
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    if (HWND running = FindWindowA(WindowClass::Bridge, nullptr)) {
+        if (IsIconic(running)) ShowWindow(running, SW_RESTORE);
+        SetForegroundWindow(running);
+    }
+    return true;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+    if (AnotherBridgeRuns()) return 0;
     HWND form = CreateMainForm(instance);
     if (!form) return 1;
     RunHandler(PROGRAM, MainForm::Form_Load);  // before the window is first shown

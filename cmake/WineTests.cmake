@@ -1,5 +1,5 @@
 # Tests that run a Windows program under Wine (scripts/wine-run): one CTest entry per test
-# program, each in a prefix of its own with COM1..COM16 mapped.
+# program, each in a prefix of its own with COM1..COM255 mapped.
 #
 #   add_wine_test(NAME n TARGET t [TIMEOUT s] [COM "N=PATH"...] [BG "command"...] [ARGS ...])
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)

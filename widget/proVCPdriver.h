@@ -84,7 +84,8 @@ std::string LinkStatusText(std::uint8_t code);
 // in arrival order: trace, copy into its record, count. Returns the label of the last packet
 // handled. If none: -3 or -2 for the last fault met (-3: a length field above 600; -2: a wrong
 // end byte, or bytes that start no packet), else -1 (the bytes ran out inside a packet, or one
-// to three bytes came that start nothing: status 2).
+// to three bytes came that start nothing: status 2). The link status is the outcome of the
+// call's last decision: 0 after a packet or when nothing was decided, else the fault's code.
 std::int32_t ParsePacket(const std::string& text);
 // Drops the bytes of an unfinished packet, so that nothing of one port's stream is joined to
 // another's. Called whenever a port is opened or closed.

@@ -101,6 +101,7 @@ void HandleStep(const FrameStep& step, CallOutcome& outcome) {
         HandlePacket(step.bytes, step.size);
         outcome.lastLabel = step.bytes[1];
         outcome.faultSincePacket = false;
+        SetLinkStatus(StatusReady);
         break;
     case FrameEvent::SkippedBytes:
         // The bytes after a rejected start byte belong to that rejection and keep its reason.
@@ -136,9 +137,11 @@ std::string LinkStatusText(std::uint8_t code) {
     }
 }
 
-// The status names the last fault met in this call, whatever was handled around it, and stays
-// 0 when every byte was part of a packet or is waiting for the rest of one: a healthy stream
-// cut anywhere never shows a fault. "Too short" (2) is kept for one to three bytes in all,
+// The status is the outcome of the last decision made in this call: 0 after a good packet, even
+// when bytes before it were dropped (noise on the line while levels flow is no fault worth
+// showing); the fault's code when the call ends with bytes dropped or a header rejected; 0 when
+// nothing was decided (every byte is waiting for the rest of a packet), so a healthy stream cut
+// anywhere never shows a fault. "Too short" (2) is kept for one to three bytes in all,
 // none of them a start byte: too few to be a header, and not the beginning of a packet (those
 // bytes are dropped; the beginning of a packet would have waited with status 0).
 std::int32_t ParsePacket(const std::string& text) {

@@ -4,6 +4,7 @@
 // receive buffer 1024 bytes, send buffer 512 bytes, reads that never wait. Every byte 0..255
 // passes unchanged both ways; a std::string holds one byte per char.
 // A failing operation throws NumberedError carrying the system's description.
+#include <bitset>
 #include <cstdint>
 #include <string>
 
@@ -15,11 +16,14 @@ inline NumberedError PortNotOpenError() {
     return NumberedError(8018, "Operation valid only when the port is open");
 }
 
+// COM1 to COM255: every number Windows gives a serial port.
+constexpr std::int16_t HighestPort = 255;
+
 class SerialPort {
 public:
     virtual ~SerialPort() = default;
 
-    // Only while closed; the next open uses that port (1..16).
+    // Only while closed; the next open uses that port (1..HighestPort).
     virtual void SetCommPort(std::int16_t port) = 0;
     virtual std::int16_t CommPort() const = 0;
 
@@ -34,4 +38,14 @@ public:
     virtual std::string Input() = 0;
     // Writes every char as one byte, in order, in one write.
     virtual void Output(const std::string& bytes) = 0;
+};
+
+// The serial ports that exist right now, by number (bit n: COMn), as the system lists them,
+// without opening any: cheap enough to ask every few seconds.
+using PortSet = std::bitset<HighestPort + 1>;
+
+class SerialPortList {
+public:
+    virtual ~SerialPortList() = default;
+    virtual PortSet PresentPorts() = 0;
 };

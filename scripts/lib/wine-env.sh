@@ -1,5 +1,5 @@
 # Wine and Xvfb for the project's own runs (sourced). Every run gets a prefix of its own, copied
-# from one template, with COM1 to COM16 all mapped, so that nothing touches a serial port of the
+# from one template, with COM1 to COM255 all mapped, so that nothing touches a serial port of the
 # machine it runs on.
 
 export WINEDEBUG=${WINEDEBUG:--all}
@@ -49,24 +49,51 @@ wine_virtual_desktop() {
 REG
 }
 
-# Maps COM1..COM16 in the prefix's registry: "N=PATH" for the given ones, a path that does not
-# exist for the rest. Wine creates dosdevices/comN from these values when it starts.
+# Maps COM1..COM255, every port the bridge may probe, in the prefix's registry: "N=PATH" for the
+# given ones, a path that does not exist for the rest, so that Wine gives none of them to the
+# machine's own serial devices. Wine creates dosdevices/comN from these values when it starts.
+# The prefix's own Ports section is replaced by one written here, and checked: a mapping that
+# did not get into the registry stops the run.
 wine_map_ports() {
     local prefix=$1; shift
     local -A path=()
     local mapping n
-    for mapping in "$@"; do path[${mapping%%=*}]=${mapping#*=}; done
-    local values=""
-    for n in $(seq 1 16); do
-        values+="\"COM$n\"=\"${path[$n]:-$prefix/no-such-port/com$n}\"\n"
+    for mapping in "$@"; do
+        n=${mapping%%=*}
+        if ! [[ $n =~ ^[0-9]+$ ]] || [ "$n" -lt 1 ] || [ "$n" -gt 255 ]; then
+            echo "wine_map_ports: no such port: $mapping" >&2
+            return 1
+        fi
+        path[$n]=${mapping#*=}
     done
+    local section=$prefix/ports.reg
+    {
+        printf '\n[Software\\\\Wine\\\\Ports] 1700000000\n'
+        for n in $(seq 1 255); do
+            local target=${path[$n]:-$prefix/no-such-port/com$n}
+            target=${target//\\/\\\\}
+            printf '"COM%d"="%s"\n' "$n" "${target//\"/\\\"}"
+        done
+    } >"$section"
     rm -f "$prefix"/dosdevices/com*
-    awk -v values="$values" '
-        { print }
-        /^\[Software\\\\Wine\\\\Ports\]/ { inports = 1; next }
-        inports && /^#time=/ { printf "%s", values; inports = 0 }
+    awk '
+        /^\[Software\\\\Wine\\\\Ports\]/ { skipping = 1; next }
+        skipping && /^\[/ { skipping = 0 }
+        !skipping { print }
     ' "$prefix/system.reg" >"$prefix/system.reg.new"
+    cat "$section" >>"$prefix/system.reg.new"
     mv "$prefix/system.reg.new" "$prefix/system.reg"
+    local written
+    written=$(awk '
+        /^\[Software\\\\Wine\\\\Ports\]/ { inports = 1; next }
+        /^\[/ { inports = 0 }
+        inports && /^"COM[0-9]+"=/ { n++ }
+        END { print n + 0 }
+    ' "$prefix/system.reg")
+    if [ "$written" != 255 ]; then
+        echo "wine_map_ports: $written of 255 ports mapped in $prefix/system.reg" >&2
+        return 1
+    fi
 }
 
 # A headless X server on a free display; sets DISPLAY and XVFB_PID.

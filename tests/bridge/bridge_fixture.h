@@ -1,5 +1,5 @@
 #pragma once
-// The bridge's handlers wired to fakes: sixteen serial ports, the window, the message box, the
+// The bridge's handlers wired to fakes: 255 serial ports, the window, the message box, the
 // trace label and a clock the test moves.
 #include <gtest/gtest.h>
 
@@ -39,7 +39,7 @@ protected:
         Brenoth::ResetLinkState();
         proVCPdriver::ResetModuleForTest();
         MainForm::ResetFormState();
-        MainForm::Attach({&window, &ports, &box, &lblRec, &clock});
+        MainForm::Attach({&window, &ports, &ports, &box, &lblRec, &clock});
     }
 
     void AddWidget(std::int16_t port, int high, int low) {

@@ -13,7 +13,7 @@ constexpr long DeviceGone = 22;  // ERROR_BAD_COMMAND, what Windows reports for 
 }  // namespace
 
 FakeSerialPort::Line& FakeSerialPort::LineOf(std::int16_t port) {
-    if (port < 1 || port > 16) throw NumberedError(InvalidPortNumber, "Invalid port number");
+    if (port < 1 || port > HighestPort) throw NumberedError(InvalidPortNumber, "Invalid port number");
     return lines_[static_cast<std::size_t>(port)];
 }
 
@@ -59,7 +59,21 @@ void FakeSerialPort::SetPortOpen(bool open) {
         return;
     }
     line.received.clear();  // a port opens with an empty receive buffer
+    ++line.opens;
     open_ = true;
+}
+
+std::vector<std::int16_t> FakeSerialPort::PortsWritten() const {
+    std::vector<std::int16_t> ports;
+    for (const Write& w : writes_)
+        if (std::find(ports.begin(), ports.end(), w.port) == ports.end()) ports.push_back(w.port);
+    return ports;
+}
+
+PortSet FakeSerialPort::PresentPorts() {
+    PortSet present;
+    for (std::int16_t port = 1; port <= HighestPort; ++port) present[static_cast<std::size_t>(port)] = LineOf(port).present;
+    return present;
 }
 
 std::int16_t FakeSerialPort::InBufferCount() {

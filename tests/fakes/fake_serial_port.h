@@ -1,5 +1,6 @@
 #pragma once
-// A stand-in for MSComm1 in native tests: ports 1..16, each present or not. A present port
+// A stand-in for MSComm1 in native tests: ports 1..255, each present or not, and the list of
+// present ones. A present port
 // answers each packet written to it with the reply scripted for that packet's label, and keeps
 // a record of every write. Errors are the ones MSComm raises, by number and text.
 #include <array>
@@ -10,7 +11,7 @@
 
 #include "widget/serial_port.h"
 
-class FakeSerialPort : public SerialPort {
+class FakeSerialPort : public SerialPort, public SerialPortList {
 public:
     struct Write {
         std::int16_t port;
@@ -29,6 +30,10 @@ public:
     void Unplug(std::int16_t port);
     void Replug(std::int16_t port) { SetPresent(port, true); }
     const std::vector<Write>& Writes() const { return writes_; }
+    // The ports written to, in order of their first write.
+    std::vector<std::int16_t> PortsWritten() const;
+    // Times the port was opened.
+    int Opens(std::int16_t port) const { return lines_[static_cast<std::size_t>(port)].opens; }
     void ClearWrites() { writes_.clear(); }
 
     // Whether opening a port that is not present raises an error (true) or just leaves the
@@ -43,16 +48,19 @@ public:
     std::string Input() override;
     void Output(const std::string& bytes) override;
 
+    PortSet PresentPorts() override;
+
 private:
     struct Line {
         bool present = false;
         std::string received;
         std::map<std::uint8_t, std::string> replies;
+        int opens = 0;
     };
     Line& LineOf(std::int16_t port);
     Line& OpenLine();
 
-    std::array<Line, 17> lines_;  // index = port number; 0 unused
+    std::array<Line, HighestPort + 1> lines_;  // index = port number; 0 unused
     std::int16_t commPort_ = 1;
     bool open_ = false;
     bool gone_ = false;  // the open port's device was unplugged

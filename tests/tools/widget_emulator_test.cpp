@@ -275,6 +275,17 @@ TEST(WidgetEmulator, UnplugRemovesTheLinkAndReplugRecreatesIt) {
     EXPECT_EQ(peerProcess::Stop(peer), 0);
 }
 
+TEST(WidgetEmulator, StartedUnpluggedItHasNoLinkUntilReplugged) {
+    Peer peer;
+    peerProcess::Start(peer, WIDGET_EMULATOR, {"--unplugged"});
+    ASSERT_TRUE(peerProcess::WaitForLog(peer, "state unplugged"));
+    EXPECT_FALSE(LinkExists(peer));
+    peerProcess::AppendControl(peer, "replug");
+    ASSERT_TRUE(peerProcess::WaitForLog(peer, "state plugged"));
+    ExpectWidgetAnswers(peer);
+    EXPECT_EQ(peerProcess::Stop(peer), 0);
+}
+
 TEST(WidgetEmulator, Sigusr2UnplugsAndReplugsAtTheSamePath) {
     Peer peer;
     StartEmulator(peer, {});

@@ -1,6 +1,7 @@
 // Any bytes, cut into reads anywhere, through ParsePacket. Beyond what the sanitizers catch: the
 // records only ever receive packets that a plain framing of the joined stream finds, every such
-// packet is counted, and the result and status stay within their codes.
+// packet is counted, the result and status stay within their codes, and the status is 0 exactly
+// when the read's last decision was not to drop bytes.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -23,6 +24,8 @@ struct ReferenceFraming {
     std::uint8_t paramsReply[RecordSize] = {};
     std::int32_t packets = 0;
     std::int32_t lastLabel = -1;
+    // The last decision of the latest read: none, a packet, or bytes dropped.
+    enum class Decision { None, Packet, Dropped } lastDecision = Decision::None;
 
     void Store(const std::uint8_t* packet, std::size_t size) {
         const std::size_t copied = size - 1 < RecordSize ? size - 1 : RecordSize;
@@ -31,27 +34,34 @@ struct ReferenceFraming {
         if (packet[1] == 5 && levels) std::memcpy(dmxIn, packet, copied);
         ++packets;
         lastLabel = packet[1];
+        lastDecision = Decision::Packet;
+    }
+
+    void Drop() {
+        ++decided;
+        lastDecision = Decision::Dropped;
     }
 
     void Add(const std::uint8_t* bytes, std::size_t size) {
         stream.insert(stream.end(), bytes, bytes + size);
         lastLabel = -1;
+        lastDecision = Decision::None;
         while (decided < stream.size()) {
             const std::size_t left = stream.size() - decided;
             const std::uint8_t* at = stream.data() + decided;
             if (at[0] != 0x7E) {
-                ++decided;
+                Drop();
                 continue;
             }
             if (left < 4) return;
             const std::size_t length = static_cast<std::size_t>(at[2] | (at[3] << 8));
             if (length > 600) {
-                ++decided;
+                Drop();
                 continue;
             }
             if (left < length + 5) return;
             if (at[length + 4] != 0xE7) {
-                ++decided;
+                Drop();
                 continue;
             }
             Store(at, length + 5);
@@ -96,6 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(result >= -3 && result <= 255);
         Check(reference.lastLabel < 0 ? result < 0 : result == reference.lastLabel);
         Check(linkStatus <= 3);
+        Check((linkStatus == 0) == (reference.lastDecision != ReferenceFraming::Decision::Dropped));
         Check(frameCount == reference.packets);
         Check(std::memcmp(dmxIn, reference.dmxIn, RecordSize) == 0);
         Check(std::memcmp(paramsReply, reference.paramsReply, RecordSize) == 0);

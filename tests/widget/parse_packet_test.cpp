@@ -67,7 +67,7 @@ std::vector<ParseCase> ParseCases() {
     return {
         {"a whole packet", {A}, 5, 0, 1, RecordAfter(none, A)},
         {"levels 126 and 231 are levels", {C}, 5, 0, 1, RecordAfter(none, C)},
-        {"bytes before the start byte are dropped", {Join({{0x01, 0x02}, A})}, 5, 1, 1, RecordAfter(none, A)},
+        {"bytes before the start byte are dropped", {Join({{0x01, 0x02}, A})}, 5, 0, 1, RecordAfter(none, A)},
         {"24 channels leave the others alone", {aBefore, short24}, 5, 0, 2,
          RecordAfter(RecordAfter(none, aBefore), short24)},
         {"the beginning of a packet waits", {Slice(C, 0, 230)}, -1, 0, 0, none},
@@ -90,11 +90,11 @@ std::vector<ParseCase> ParseCases() {
         {"two and a half packets in one read", {Join({A, B, Slice(C, 0, 300)})}, 5, 0, 2, RecordAfter(none, B)},
         {"the half is completed by the next read", {Join({A, B, Slice(C, 0, 300)}), Slice(C, 300, C.size())}, 5, 0,
          3, RecordAfter(none, C)},
-        {"garbage between packets", {Join({A, {0x00, 0xE7, 0x33}, B})}, 5, 1, 2, RecordAfter(none, B)},
-        {"a false start byte before a real packet", {Join({{0x7E, 0x01, 0x00, 0x00}, B})}, 5, 1, 1,
+        {"garbage between packets", {Join({A, {0x00, 0xE7, 0x33}, B})}, 5, 0, 2, RecordAfter(none, B)},
+        {"a false start byte before a real packet", {Join({{0x7E, 0x01, 0x00, 0x00}, B})}, 5, 0, 1,
          RecordAfter(none, B)},
         {"a read beginning inside a packet", {Join({Slice(falseHeaderPacket, 10, falseHeaderPacket.size()), B})}, 5,
-         1, 1, RecordAfter(none, B)},
+         0, 1, RecordAfter(none, B)},
         {"a packet then a refused header", {Join({A, {0x7E, 0x05, 0xFF, 0xFF}})}, 5, 3, 1, RecordAfter(none, A)},
         {"a refused header then the beginning of a packet", {Join({{0x7E, 0x05, 0xFF, 0xFF}, Slice(A, 0, 10)})}, -3,
          3, 0, none},
@@ -111,6 +111,38 @@ TEST_F(WidgetTest, ParsesTheTableOfReads) {
         EXPECT_EQ(int(linkStatus), int(c.status)) << c.name;
         EXPECT_EQ(frameCount, c.counted) << c.name;
         EXPECT_EQ(DmxIn(), c.dmxIn) << c.name;
+    }
+}
+
+// The status after a read is the outcome of the last decision made in it.
+TEST_F(WidgetTest, TheStatusIsTheOutcomeOfTheReadsLastDecision) {
+    const Bytes noise = {0x00, 0xE7, 0x33};
+    const Bytes refused = {0x7E, 0x05, 0xFF, 0xFF};
+    Bytes wrongEnd = B;
+    wrongEnd.back() = 0x00;
+    const struct {
+        const char* name;
+        Bytes read;
+        std::uint8_t status;
+    } cases[] = {
+        {"a packet", A, 0},
+        {"noise then a packet", Join({noise, A}), 0},
+        {"a refused header then a packet", Join({refused, A}), 0},
+        {"a wrong end byte then a packet", Join({wrongEnd, A}), 0},
+        {"a packet then the beginning of one", Join({A, Slice(B, 0, 40)}), 0},
+        {"the beginning of a packet", Slice(B, 0, 40), 0},
+        {"a packet then noise", Join({A, noise}), 1},
+        {"noise, a packet, noise", Join({noise, A, noise}), 1},
+        {"noise then the beginning of a packet", Join({noise, Slice(B, 0, 40)}), 1},
+        {"a packet then a wrong end byte", Join({A, wrongEnd}), 1},
+        {"a packet then a refused header", Join({A, refused}), 3},
+        {"a packet, a refused header, the beginning of a packet", Join({A, refused, Slice(B, 0, 40)}), 3},
+        {"three bytes that start nothing", {0x01, 0x02, 0x03}, 2},
+    };
+    for (const auto& c : cases) {
+        ResetModuleForTest();
+        ParsePacket(Text(c.read));
+        EXPECT_EQ(int(linkStatus), int(c.status)) << c.name;
     }
 }
 

@@ -38,21 +38,39 @@ bool ParseFrame(const std::string& line, SentFrame& frame) {
     return true;
 }
 
-}  // namespace
-
-std::vector<SentFrame> ReadSentFrames(const std::string& logPath) {
+// The log's lines that have their newline.
+std::vector<std::string> WholeLines(const std::string& logPath) {
     std::ifstream file(logPath, std::ios::binary);
     std::stringstream text;
     text << file.rdbuf();
     const std::string all = text.str();
-    std::vector<SentFrame> frames;
+    std::vector<std::string> lines;
     std::size_t start = 0;
     for (std::size_t end = all.find('\n'); end != std::string::npos; end = all.find('\n', start)) {
-        SentFrame frame;
-        if (ParseFrame(all.substr(start, end - start), frame)) frames.push_back(std::move(frame));
+        lines.push_back(all.substr(start, end - start));
         start = end + 1;
     }
+    return lines;
+}
+
+}  // namespace
+
+std::vector<SentFrame> ReadSentFrames(const std::string& logPath) {
+    std::vector<SentFrame> frames;
+    for (const std::string& line : WholeLines(logPath)) {
+        SentFrame frame;
+        if (ParseFrame(line, frame)) frames.push_back(std::move(frame));
+    }
     return frames;
+}
+
+std::vector<std::string> ReadEvents(const std::string& logPath) {
+    std::vector<std::string> events;
+    for (const std::string& line : WholeLines(logPath)) {
+        const std::size_t blank = line.find(' ');
+        if (blank != std::string::npos) events.push_back(line.substr(blank + 1));
+    }
+    return events;
 }
 
 }  // namespace widgetEmulator

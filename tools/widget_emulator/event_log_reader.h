@@ -19,4 +19,7 @@ struct SentFrame {
 // without its newline is left out.
 std::vector<SentFrame> ReadSentFrames(const std::string& logPath);
 
+// Every whole line's event, the text after its time ("rx label=3 7E 03 ..", "state plugged ..").
+std::vector<std::string> ReadEvents(const std::string& logPath);
+
 }  // namespace widgetEmulator

@@ -229,8 +229,12 @@ int main(int argc, char** argv) {
     e.faults = MakeWireFaults(e.options);
     e.control = OpenControlFile(e.options.controlPath);
     e.periodNs = static_cast<long>(1e9 / e.options.rate);
-    if (!Plug(e)) return 1;
-    std::printf("%s ready\n", e.pty.linkPath.c_str());
+    if (e.options.startUnplugged) {
+        LogEvent(e.log, "state unplugged");
+    } else if (!Plug(e)) {
+        return 1;
+    }
+    std::printf("%s ready\n", e.options.linkPath.c_str());
     std::fflush(stdout);
     Run(e);
     return 0;

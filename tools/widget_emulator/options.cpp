@@ -119,6 +119,10 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
             options.streamAtStart = true;
             continue;
         }
+        if (name == "--unplugged") {
+            options.startUnplugged = true;
+            continue;
+        }
         if (i + 1 >= argc) {
             error = "missing value for " + name;
             return false;
@@ -153,6 +157,7 @@ const char* Usage() {
            "  --garbage-every K       garbage before every K-th packet only (default 1)\n"
            "  --alt-start K           every K-th label-5 packet has start code 0xCC\n"
            "  --stream-at-start       send label-5 packets from power-on, without a label-8 request\n"
+           "  --unplugged             start unplugged (no link) until a 'replug' command\n"
            "Signals: SIGUSR1 stop/start, SIGUSR2 unplug and replug after 1 s, SIGTERM quit.\n";
 }
 

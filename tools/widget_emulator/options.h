@@ -29,6 +29,7 @@ struct Options {
     int garbageEvery = 1;
     int altStartEvery = 0;             // 0: every packet carries start code 0
     bool streamAtStart = false;
+    bool startUnplugged = false;       // the link appears at the first "replug"
 };
 
 // Returns false with a message in `error` when the command line is wrong, and false with
