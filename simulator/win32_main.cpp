@@ -38,7 +38,8 @@ Win32SimulatorWindow simulatorWindow;
 void CreateControls(HWND form) {
     int dpi = ScreenDpi();
     using namespace SimulatorLayout;
-    controls.cmdFind_LJ = CreateButton(form, ControlId::cmdFind_LJ, MainForm::CONNECT_CAPTION, SimulatorLayout::cmdFind_LJ, dpi);
+    controls.cmdFind_LJ =
+        CreateButton(form, ControlId::cmdFind_LJ, MainForm::CONNECT_CAPTION, SimulatorLayout::cmdFind_LJ, dpi);
     for (int k = 0; k < MainForm::CHANNELS; ++k)
         controls.scrollCh[k] = CreateFader(form, ControlId::scrollCh + k, Fader(k), dpi);
     for (int k = 0; k < MainForm::CHANNELS; ++k)
