@@ -1,5 +1,7 @@
 // The feed: every 70 ms, merges the received levels with the sixteen faders (the higher level
-// wins), shows the merged levels of channels 1 to 16 and hands the frame to LightJockey.
+// wins), shows the merged levels of channels 1 to 16 and hands the frame to LightJockey. The
+// connect button shows the link's state: set by a click, and by a tick when the link lost its
+// window or connected again by itself.
 #include <string>
 
 #include "bridge/main_form.h"
@@ -11,7 +13,9 @@ namespace MainForm {
 
 namespace {
 constexpr int FIRST_LEVEL_OFFSET = 5;  // channel n is at dmxIn[5 + n]
-}
+
+void ShowLinkState(bool ready) { outside.window->SetConnectCaption(ready ? "LJ READY !" : "LJ not READY !"); }
+}  // namespace
 
 void SendingTMR_Timer() {
     for (int channel = 1; channel <= 512; ++channel) {
@@ -23,11 +27,10 @@ void SendingTMR_Timer() {
         }
         Brenoth::dmxFrame[channel - 1] = static_cast<std::uint8_t>(level);
     }
+    if (Brenoth::TendLink(outside.clock->Seconds())) ShowLinkState(Brenoth::ljReady);
     if (Brenoth::ljWindow != 0) Brenoth::SendDmxFrame();
 }
 
-void cmdFind_LJ_Click() {
-    outside.window->SetConnectCaption(Brenoth::ConnectLJ() ? "LJ READY !" : "LJ not READY !");
-}
+void cmdFind_LJ_Click() { ShowLinkState(Brenoth::ConnectLJ()); }
 
 }  // namespace MainForm

@@ -7,7 +7,10 @@ namespace {
 class NoWindows : public WindowMessaging {
 public:
     WindowHandle FindWindowByClass(const char*) override { return 0; }
-    std::intptr_t Send(WindowHandle, unsigned, std::uintptr_t, std::intptr_t) override { return 0; }
+    bool SendWithTimeout(WindowHandle, unsigned, std::uintptr_t, std::intptr_t, unsigned, std::intptr_t&) override {
+        return false;
+    }
+    bool IsWindow(WindowHandle) override { return false; }
 };
 }  // namespace
 

@@ -3,6 +3,8 @@
 // frame on every tick of the feed timer.
 #include <string>
 
+#include "widget/outside.h"
+
 namespace MainForm {
 
 constexpr int CHANNELS = 8;
@@ -18,7 +20,8 @@ public:
     virtual void SetConnectCaption(const std::string& text) = 0;             // cmdFind_LJ
 };
 
-void Attach(SimulatorWindow* window);
+// The clock lets the feed look for LightJockey again about once a second.
+void Attach(SimulatorWindow* window, Clock* clock);
 
 void SendingTMR_Timer();
 void cmdFind_LJ_Click();

@@ -9,6 +9,7 @@
 #include "win32/fatal_error.h"
 #include "win32/main_window.h"
 #include "win32/message_loop.h"
+#include "win32/steady_clock.h"
 
 namespace {
 
@@ -34,6 +35,7 @@ public:
 };
 
 Win32SimulatorWindow simulatorWindow;
+SteadyClock steadyClock;
 
 void CreateControls(HWND form) {
     int dpi = ScreenDpi();
@@ -48,7 +50,7 @@ void CreateControls(HWND form) {
 
 LRESULT OnCreate(HWND form) {
     CreateControls(form);
-    MainForm::Attach(&simulatorWindow);
+    MainForm::Attach(&simulatorWindow, &steadyClock);
     SetTimer(form, SENDING_TMR, SENDING_TMR_INTERVAL, nullptr);
     return 0;
 }

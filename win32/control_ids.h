@@ -1,6 +1,7 @@
 #pragma once
 // Window classes and control identifiers of the two main windows. Test drivers and the demo
-// find the windows and their controls by these, from another process.
+// find the windows and their controls by these, from another process. (LightJockey's class
+// is the link's: Brenoth::LJ_WINDOW_CLASS in link/lj_link.h.)
 
 namespace ControlId {
 constexpr int cmdFind_LJ = 100;
@@ -16,5 +17,4 @@ constexpr int lblChan = 400;     // + index k
 namespace WindowClass {
 constexpr const char* Bridge = "Tevrin.MainForm";
 constexpr const char* Simulator = "Brenoth.MainForm";
-constexpr const char* LightJockey = "TLJMainForm";
 }

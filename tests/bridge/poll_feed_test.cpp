@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/bridge/bridge_fixture.h"
+#include "tests/fakes/fake_light_jockey.h"
 
 namespace {
 
@@ -114,44 +115,50 @@ TEST_F(BridgeTest, FadersRaiseChannels1To16AndTheLabelsShowWhatIsSent) {
     }
 }
 
-// A LightJockey window that takes every frame.
-struct RecordingLightJockey : Brenoth::WindowMessaging {
-    bool running = true;
-    std::vector<std::vector<std::uint8_t>> frames;
-    Brenoth::WindowHandle FindWindowByClass(const char*) override { return running ? 0x10 : 0; }
-    std::intptr_t Send(Brenoth::WindowHandle, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
-        if (message == Brenoth::LJ_QUESTION) return wParam == 0 ? 1 : Brenoth::LJ_MIN_VERSION;
-        auto record = reinterpret_cast<const Brenoth::CopyDataRecord*>(lParam);
-        auto bytes = static_cast<const std::uint8_t*>(record->lpData);
-        frames.emplace_back(bytes, bytes + record->cbData);
-        return 1;
-    }
-};
-
 TEST_F(BridgeTest, FeedSendsTheMergedFrameOnlyWhileLightJockeyIsKnown) {
-    RecordingLightJockey lightJockey;
-    Brenoth::UseWindowMessaging(&lightJockey);
+    FakeLightJockey lightJockey{0x10};
+    UsingFakeLightJockey using_(lightJockey);
     for (int n = 1; n <= 512; ++n) proVCPdriver::dmxIn[5 + n] = static_cast<std::uint8_t>(n * 7);
     window.faderValues[15] = 0;
 
     MainForm::SendingTMR_Timer();
-    EXPECT_TRUE(lightJockey.frames.empty());
+    EXPECT_TRUE(lightJockey.sent.empty());
     EXPECT_EQ(window.valueCaptions[0], "7");
 
     MainForm::cmdFind_LJ_Click();
     EXPECT_EQ(window.connectCaption, "LJ READY !");
     MainForm::SendingTMR_Timer();
-    ASSERT_EQ(lightJockey.frames.size(), 1u);
+    auto frames = lightJockey.Frames();
+    ASSERT_EQ(frames.size(), 1u);
     std::vector<std::uint8_t> expected;
     for (int n = 1; n <= 511; ++n) expected.push_back(static_cast<std::uint8_t>(n == 16 ? 255 : n * 7));
-    EXPECT_EQ(lightJockey.frames[0], expected);
+    EXPECT_EQ(frames[0], expected);
 
-    lightJockey.running = false;
+    lightJockey.Close();
     MainForm::cmdFind_LJ_Click();
     EXPECT_EQ(window.connectCaption, "LJ not READY !");
     MainForm::SendingTMR_Timer();
-    EXPECT_EQ(lightJockey.frames.size(), 1u);
-    Brenoth::UseWindowMessaging(nullptr);
+    EXPECT_EQ(lightJockey.Frames().size(), 1u);
+}
+
+TEST_F(BridgeTest, ButtonFollowsLightJockeyClosingAndRestartingWithoutAClick) {
+    FakeLightJockey lightJockey{0x10};
+    UsingFakeLightJockey using_(lightJockey);
+    MainForm::cmdFind_LJ_Click();
+    auto tick = [&] {
+        MainForm::SendingTMR_Timer();
+        clock.now += 0.07;
+    };
+    tick();
+    lightJockey.Close();
+    tick();
+    EXPECT_EQ(window.connectCaption, "LJ not READY !");
+
+    lightJockey.Start(0x20);
+    for (int n = 0; n < 16; ++n) tick();
+    EXPECT_EQ(window.connectCaption, "LJ READY !");
+    EXPECT_EQ(lightJockey.sent.back().window, 0x20u);
+    EXPECT_EQ(lightJockey.SentToGoneWindows(), 0u);
 }
 
 }  // namespace

@@ -2,137 +2,166 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <string>
 #include <vector>
+
+#include "tests/fakes/fake_light_jockey.h"
 
 namespace {
 
-using Brenoth::WindowHandle;
-
-struct SentMessage {
-    WindowHandle window;
-    unsigned message;
-    std::uintptr_t wParam;
-    std::int32_t variableAtSend;             // for questions: what the 32-bit variable held
-    Brenoth::CopyDataRecord record{};        // for frames: the record as handed over
-    std::vector<std::uint8_t> block;         // for frames: the bytes it points at
-};
-
-// A window system with at most one "TLJMainForm" window, answering the two questions.
-class FakeWindows : public Brenoth::WindowMessaging {
-public:
-    WindowHandle lightJockey = 0;
-    std::intptr_t answer0 = 1;
-    std::intptr_t answer1 = Brenoth::LJ_MIN_VERSION;
-    std::vector<std::string> lookups;
-    std::vector<SentMessage> sent;
-
-    WindowHandle FindWindowByClass(const char* className) override {
-        lookups.push_back(className);
-        return std::string(className) == "TLJMainForm" ? lightJockey : 0;
-    }
-    std::intptr_t Send(WindowHandle window, unsigned message, std::uintptr_t wParam,
-                       std::intptr_t lParam) override {
-        SentMessage m{window, message, wParam, 0, {}, {}};
-        if (message == Brenoth::LJ_QUESTION) {
-            m.variableAtSend = *reinterpret_cast<const std::int32_t*>(lParam);
-            *reinterpret_cast<std::int32_t*>(lParam) = 0x5A5A;  // a peer may scribble on it
-        } else {
-            m.record = *reinterpret_cast<const Brenoth::CopyDataRecord*>(lParam);
-            auto bytes = static_cast<const std::uint8_t*>(m.record.lpData);
-            m.block.assign(bytes, bytes + m.record.cbData);
-        }
-        sent.push_back(m);
-        if (message != Brenoth::LJ_QUESTION) return 0;
-        return wParam == 0 ? answer0 : answer1;
-    }
-    std::vector<std::uintptr_t> QuestionsAsked() const {
-        std::vector<std::uintptr_t> asked;
-        for (auto& m : sent)
-            if (m.message == Brenoth::LJ_QUESTION) asked.push_back(m.wParam);
-        return asked;
-    }
-};
-
 class LinkTest : public ::testing::Test {
 protected:
-    FakeWindows windows;
-    void SetUp() override {
-        Brenoth::ResetLinkState();
-        Brenoth::UseWindowMessaging(&windows);
+    FakeLightJockey lightJockey;
+    UsingFakeLightJockey using_{lightJockey};
+
+    // One feed tick as both programs run it: tend the link, then send while a window is known.
+    void Tick(double now) {
+        Brenoth::TendLink(now);
+        if (Brenoth::ljWindow != 0) Brenoth::SendDmxFrame();
     }
-    void TearDown() override { Brenoth::UseWindowMessaging(nullptr); }
 };
 
 TEST_F(LinkTest, NoLightJockeyWindowFailsAndAsksNothing) {
     Brenoth::ljWindow = 0x99;  // a window known from an earlier connect
     EXPECT_FALSE(Brenoth::ConnectLJ());
     EXPECT_EQ(Brenoth::ljWindow, 0u);
-    EXPECT_EQ(windows.lookups, std::vector<std::string>{"TLJMainForm"});
-    EXPECT_TRUE(windows.sent.empty());
+    EXPECT_FALSE(Brenoth::ljReady);
+    EXPECT_EQ(lightJockey.lookups, std::vector<std::string>{"TLJMainForm"});
+    EXPECT_TRUE(lightJockey.sent.empty());
 }
 
 struct HandshakeCase {
     const char* name;
     std::intptr_t answer0, answer1;
+    bool hung;
     bool ready;
     std::vector<std::uintptr_t> asked;
 };
 
 TEST_F(LinkTest, HandshakeOutcomes) {
     const HandshakeCase cases[] = {
-        {"question 0 answered 0", 0, 0x02060000, false, {0}},
-        {"question 0 answered 2", 2, 0x02060000, false, {0}},
-        {"question 1 one below the threshold", 1, 0x02060000 - 1, false, {0, 1}},
-        {"question 1 exactly the threshold", 1, 0x02060000, true, {0, 1}},
-        {"question 1 above the threshold", 1, 0x7FFFFFFF, true, {0, 1}},
-        {"question 1 negative", 1, -1, false, {0, 1}},
-        {"question 1 with bit 31 set", 1, static_cast<std::intptr_t>(0x80000000u), false, {0, 1}},
+        {"question 0 answered 0", 0, 0x02060000, false, false, {0}},
+        {"question 0 answered 2", 2, 0x02060000, false, false, {0}},
+        {"question 1 one below the threshold", 1, 0x02060000 - 1, false, false, {0, 1}},
+        {"question 1 exactly the threshold", 1, 0x02060000, false, true, {0, 1}},
+        {"question 1 above the threshold", 1, 0x7FFFFFFF, false, true, {0, 1}},
+        {"question 1 negative", 1, -1, false, false, {0, 1}},
+        {"question 1 with bit 31 set", 1, static_cast<std::intptr_t>(0x80000000u), false, false, {0, 1}},
+        {"a hung window does not answer question 0", 1, 0x02060000, true, false, {0}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        windows = FakeWindows{};
-        windows.lightJockey = 0x1234;
-        windows.answer0 = c.answer0;
-        windows.answer1 = c.answer1;
+        lightJockey = FakeLightJockey{0x1234};
+        lightJockey.answer0 = c.answer0;
+        lightJockey.answer1 = c.answer1;
+        lightJockey.hung = c.hung;
         EXPECT_EQ(Brenoth::ConnectLJ(), c.ready);
+        EXPECT_EQ(Brenoth::ljReady, c.ready);
         EXPECT_EQ(Brenoth::ljWindow, 0x1234u) << "the window found is kept either way";
-        EXPECT_EQ(windows.QuestionsAsked(), c.asked);
-        for (auto& m : windows.sent) {
+        EXPECT_EQ(lightJockey.QuestionsAsked(), c.asked);
+        for (auto& m : lightJockey.sent) {
             EXPECT_EQ(m.window, 0x1234u);
             EXPECT_EQ(m.variableAtSend, 0) << "the variable is 0 before each question";
+            EXPECT_LE(m.timeoutMs, 500u) << "a hung window gives its answer within a second";
         }
     }
 }
 
 TEST_F(LinkTest, SecondConnectLooksUpAgainAndReplacesTheWindow) {
-    windows.lightJockey = 0x1111;
+    lightJockey.Start(0x1111);
     EXPECT_TRUE(Brenoth::ConnectLJ());
-    windows.lightJockey = 0x2222;
+    lightJockey.Start(0x2222);
     EXPECT_TRUE(Brenoth::ConnectLJ());
     EXPECT_EQ(Brenoth::ljWindow, 0x2222u);
-    EXPECT_EQ(windows.lookups.size(), 2u);
-    EXPECT_EQ(windows.QuestionsAsked(), (std::vector<std::uintptr_t>{0, 1, 0, 1}));
-    windows.lightJockey = 0;
+    EXPECT_EQ(lightJockey.lookups.size(), 2u);
+    EXPECT_EQ(lightJockey.QuestionsAsked(), (std::vector<std::uintptr_t>{0, 1, 0, 1}));
+    lightJockey.Close();
     EXPECT_FALSE(Brenoth::ConnectLJ());
     EXPECT_EQ(Brenoth::ljWindow, 0u);
 }
 
-TEST_F(LinkTest, FrameGoesInPlaceAsChannels1To511) {
+TEST_F(LinkTest, FrameGoesInPlaceAsChannels1To511WithinAFractionOfATick) {
     for (int k = 0; k < 512; ++k) Brenoth::dmxFrame[k] = static_cast<std::uint8_t>(k);
+    lightJockey.Start(0x4321);
     Brenoth::ljWindow = 0x4321;
     Brenoth::SendDmxFrame();
 
-    ASSERT_EQ(windows.sent.size(), 1u);
-    const auto& m = windows.sent[0];
+    ASSERT_EQ(lightJockey.sent.size(), 1u);
+    const auto& m = lightJockey.sent[0];
     EXPECT_EQ(m.window, 0x4321u);
     EXPECT_EQ(m.message, 74u);
     EXPECT_EQ(m.wParam, 0u);
     EXPECT_EQ(m.record.dwData, 256u);
     EXPECT_EQ(m.record.cbData, 511u);
     EXPECT_EQ(m.record.lpData, static_cast<const void*>(&Brenoth::dmxFrame[0]));
+    EXPECT_LE(m.timeoutMs, 35u) << "well under one 70 ms tick";
     std::vector<std::uint8_t> expected(Brenoth::dmxFrame, Brenoth::dmxFrame + 511);
     EXPECT_EQ(m.block, expected);
+}
+
+TEST_F(LinkTest, FrameNotTakenInTimeIsDroppedAndTheNextTickSendsTheNewest) {
+    lightJockey.Start(0x10);
+    ASSERT_TRUE(Brenoth::ConnectLJ());
+    lightJockey.hung = true;
+    Brenoth::dmxFrame[0] = 1;
+    Tick(0.0);
+    lightJockey.hung = false;
+    Brenoth::dmxFrame[0] = 2;
+    Tick(0.07);
+
+    auto frames = lightJockey.Frames();
+    ASSERT_EQ(frames.size(), 1u) << "the frame not taken is not sent again";
+    EXPECT_EQ(frames[0][0], 2);
+    EXPECT_EQ(Brenoth::ljWindow, 0x10u) << "a busy window is kept";
+    EXPECT_TRUE(Brenoth::ljReady);
+}
+
+TEST_F(LinkTest, WindowGoneIsForgottenAndGetsNothingMore) {
+    lightJockey.Start(0x10);
+    ASSERT_TRUE(Brenoth::ConnectLJ());
+    Tick(0.0);
+    lightJockey.Close();
+    Tick(0.07);
+    EXPECT_EQ(Brenoth::ljWindow, 0u);
+    EXPECT_FALSE(Brenoth::ljReady);
+    for (int n = 2; n < 40; ++n) Tick(n * 0.07);
+    EXPECT_EQ(lightJockey.SentToGoneWindows(), 0u);
+    EXPECT_EQ(lightJockey.Frames().size(), 1u);
+}
+
+TEST_F(LinkTest, AfterAHandshakePassedANewWindowIsConnectedByItselfAndFed) {
+    lightJockey.Start(0x10);
+    ASSERT_TRUE(Brenoth::ConnectLJ());
+    lightJockey.Close();
+    lightJockey.lookups.clear();
+    double now = 0;
+    for (; now < 3.0; now += 0.07) Tick(now);
+    EXPECT_GE(lightJockey.lookups.size(), 2u) << "about once a second";
+    EXPECT_LE(lightJockey.lookups.size(), 4u) << "about once a second";
+
+    lightJockey.Start(0x20);
+    lightJockey.sent.clear();
+    for (double until = now + 1.1; now < until; now += 0.07) Tick(now);
+    EXPECT_EQ(Brenoth::ljWindow, 0x20u);
+    EXPECT_TRUE(Brenoth::ljReady);
+    EXPECT_EQ(lightJockey.QuestionsAsked(), (std::vector<std::uintptr_t>{0, 1}));
+    EXPECT_FALSE(lightJockey.Frames().empty());
+}
+
+TEST_F(LinkTest, NothingIsLookedForOrSentBeforeAHandshakePassed) {
+    lightJockey.Start(0x10);
+    for (double now = 0; now < 5; now += 0.07) Tick(now);
+    EXPECT_TRUE(lightJockey.lookups.empty());
+    EXPECT_TRUE(lightJockey.sent.empty());
+
+    lightJockey.answer0 = 0;  // a click that finds a window failing the handshake still feeds it
+    EXPECT_FALSE(Brenoth::ConnectLJ());
+    Tick(5.0);
+    EXPECT_EQ(lightJockey.Frames().size(), 1u);
+    lightJockey.Close();
+    lightJockey.lookups.clear();
+    for (double now = 5.07; now < 8; now += 0.07) Tick(now);
+    EXPECT_TRUE(lightJockey.lookups.empty()) << "no handshake has passed yet";
 }
 
 }  // namespace

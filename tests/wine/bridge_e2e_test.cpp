@@ -91,7 +91,7 @@ TEST_F(BridgeEndToEnd, FeedsTheDesksLevelsMergedWithAFader) {
     standIn.Stop();
     Sleep(1000);
     EXPECT_TRUE(bridge.process.Running()) << "LightJockey going away leaves the bridge running";
-    EXPECT_EQ(Label(ControlId::cmdFind_LJ), "LJ READY !");
+    EXPECT_EQ(Label(ControlId::cmdFind_LJ), "LJ not READY !");
 }
 
 TEST_F(BridgeEndToEnd, RateFallsToZeroWhenTheDeskStopsAndTheFeedGoesOn) {

@@ -1,9 +1,12 @@
 // LightJockey stand-in: a window of LightJockey's class that answers the two handshake
 // questions with values from the command line and logs every DMX block it is handed.
 //
-//   LJStandIn.exe [--q0 N] [--q1 N] [--log FILE]
+//   LJStandIn.exe [--q0 N] [--q1 N] [--log FILE] [--hang K:MS | --hang K:forever]
 //
-// N is decimal, 0x hex or negative; it is answered as a signed 32-bit value.
+// N is decimal, 0x hex or negative; it is answered as a signed 32-bit value. --hang makes the
+// stand-in stop answering inside its K-th WM_COPYDATA (1 = the first) for MS milliseconds, or
+// for good, as a hung LightJockey would; the log then has "hang" when it starts and "resume"
+// when it ends.
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -11,18 +14,23 @@
 #include <cstring>
 #include <windows.h>
 
+#include "link/lj_link.h"
 #include "standin_log.h"
 
 namespace StandIn {
 
+// The question's number is written out here, not taken from the link, so that the end-to-end
+// tests would catch a link asking the wrong one.
 constexpr UINT ljQuestion = WM_USER + 1502;  // 2526
-constexpr const char* windowClass = "TLJMainForm";
+constexpr const char* windowClass = Brenoth::LJ_WINDOW_CLASS;
 constexpr const char* windowTitle = "LightJockey stand-in";
 
 struct Options {
     int32_t answer0 = 1;
     int32_t answer1 = 0x02060000;
     const char* logPath = "";
+    unsigned long hangAt = 0;  // the WM_COPYDATA to hang in, 1-based; 0: never
+    DWORD hangMs = 0;          // INFINITE: for good
 };
 
 Options options;
@@ -39,6 +47,23 @@ bool ParseAnswer(const char* text, int32_t& answer) {
     return true;
 }
 
+// "K:MS" or "K:forever", K at least 1.
+bool ParseHang(const char* text) {
+    char* end = nullptr;
+    unsigned long at = std::strtoul(text, &end, 10);
+    if (end == text || *end != ':' || at == 0) return false;
+    const char* duration = end + 1;
+    if (std::strcmp(duration, "forever") == 0) {
+        options.hangMs = INFINITE;
+    } else {
+        unsigned long ms = std::strtoul(duration, &end, 10);
+        if (end == duration || *end != '\0' || ms >= INFINITE) return false;
+        options.hangMs = static_cast<DWORD>(ms);
+    }
+    options.hangAt = at;
+    return true;
+}
+
 bool ParseOptions(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const char* name = argv[i];
@@ -50,6 +75,8 @@ bool ParseOptions(int argc, char** argv) {
             if (!ParseAnswer(value, options.answer1)) return false;
         } else if (std::strcmp(name, "--log") == 0) {
             options.logPath = value;
+        } else if (std::strcmp(name, "--hang") == 0) {
+            if (!ParseHang(value)) return false;
         } else {
             return false;
         }
@@ -71,6 +98,12 @@ LRESULT OnCopyData(LPARAM lParam) {
     const auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
     if (cds) StandInLog::CopyData(*cds);
     ++framesReceived;
+    if (framesReceived == options.hangAt) {
+        // Inside the handler, so the sender waits as it would on a hung LightJockey.
+        StandInLog::Event("hang");
+        Sleep(options.hangMs);
+        StandInLog::Event("resume");
+    }
     return TRUE;
 }
 

@@ -45,6 +45,8 @@ void Ready() { WriteEvent("ready"); }
 
 void Quit() { WriteEvent("quit"); }
 
+void Event(const char* name) { WriteEvent(name); }
+
 void Ask(WPARAM wParam, int32_t answer) {
     char line[96];
     int n = std::snprintf(line, sizeof line, "ask %" PRId64 " %" PRIu64 " %" PRId32 "\n", conductor::NowMicros(),

@@ -4,6 +4,8 @@
 //   ready TIME                        its window exists
 //   ask TIME WPARAM ANSWER            a handshake question and the answer given
 //   copydata TIME DWDATA CBDATA HEX   a WM_COPYDATA block, two lower-case hex digits a byte
+//   hang TIME                         --hang: it stops answering inside a WM_COPYDATA
+//   resume TIME                       and answers again
 //   quit TIME                         its message loop has ended
 // Read back by standin_log_reader.h here and by standin_log.py.
 #include <cstdint>
@@ -19,5 +21,7 @@ void Ready();
 void Ask(WPARAM wParam, int32_t answer);
 void CopyData(const COPYDATASTRUCT& cds);
 void Quit();
+// A line with the event's name and the time.
+void Event(const char* name);
 
 }  // namespace StandInLog

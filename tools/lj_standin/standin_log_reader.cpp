@@ -66,6 +66,10 @@ void ParseLine(const char* line, Contents& log) {
         log.ready = Number(at);
     } else if (Starts(line, "quit", at)) {
         log.quit = Number(at);
+    } else if (Starts(line, "hang", at)) {
+        log.hang = Number(at);
+    } else if (Starts(line, "resume", at)) {
+        log.resume = Number(at);
     } else if (Starts(line, "ask", at)) {
         Question ask;
         ask.time = Number(at);

@@ -20,6 +20,8 @@ struct Delivery {
 struct Contents {
     int64_t ready = 0;  // 0 until the window existed
     int64_t quit = 0;   // 0 while it runs
+    int64_t hang = 0;   // --hang: when it stopped answering inside a WM_COPYDATA; 0 if not yet
+    int64_t resume = 0; // and when it answered again; 0 if not yet
     std::vector<Question> asks;
     std::vector<Delivery> frames;
 };

@@ -10,8 +10,10 @@ soak-conductor.log (TevrinSoak.exe) and procstat.log (the Linux sampler).
 Checks: the bridge ran to the end with no message box of its own; every frame delivered to the
 stand-in equals, channel for channel (1 to 511), a frame the emulator sent with start code 0;
 levels flow again (a frame written after the event is delivered) within 2 s of each replug and
-of each restart of sending; each new stand-in gets "LJ READY !" and frames within 1 s of the
-connect; the bridge's resident memory, open descriptors and Windows handles at the end are no
+of each restart of sending; the first stand-in gets "LJ READY !" and frames within 1 s of the
+connect click; 2 s after a stand-in is closed the button reads "LJ not READY !"; each later
+stand-in gets frames within 3 s of its start without a click, and the button reads
+"LJ READY !" 3 s after that start; the bridge's resident memory, open descriptors and Windows handles at the end are no
 higher than after the first cycle (memory: within RSS_SLACK_KB).
 """
 import argparse
@@ -28,6 +30,7 @@ from tools.widget_emulator.event_log import read_emulator
 
 FLOW_LIMIT_S = 2.0
 CONNECT_LIMIT_S = 1.0
+RESTART_LIMIT_S = 3.0
 RSS_SLACK_KB = 256   # Wine's heaps move by a page or two; a leak per cycle shows beyond this
 MARK_SPAN_US = 1_800_000  # the quiet stretch after each settled point, before the next fault
 
@@ -80,8 +83,8 @@ def events_after(events, prefix, follows):
 
 def describe_run(report, conductor_events, emulator, logs, origin):
     report.say("What was done (times from the conductor's start):")
-    shown = ("bridge-", "connect", "emulator-", "standin-", "settled", "plan", "end", "error-box", "failed",
-             "warning")
+    shown = ("bridge-", "connect", "button-", "emulator-", "standin-", "settled", "plan", "end", "error-box",
+             "failed", "warning")
     for time, text in conductor_events:
         if text.startswith(shown):
             report.say(f"  {seconds_from(time, origin)}  {text}")
@@ -120,21 +123,35 @@ def check_flow_after(report, label, times, deliveries, matched, origin):
                      f"{label} at {seconds_from(t, origin).strip()}", seen)
 
 
+def first_frame_delay(log, since):
+    first = next((d for d in log.deliveries if d.time >= since), None) if log else None
+    return (first.time - since) / 1e6 if first else None
+
+
 def check_reconnects(report, conductor_events, logs, origin):
+    """The click at the start connects; after that the bridge follows each close and restart
+    of the stand-in by itself."""
     by_name = dict(logs)
-    pending = None
+    started = None  # (log name, time) of the stand-in started last
     for time, text in conductor_events:
+        caption = text.split("=", 1)[1] if "=" in text else ""
         if text.startswith("standin-started log="):
-            pending = text.split("=", 1)[1].split()[0]
-        elif text.startswith("connect button=") and pending:
-            caption = text.split("=", 1)[1]
-            log = by_name.get(pending)
-            first = next((d for d in log.deliveries if d.time >= time), None) if log else None
-            delay = (first.time - time) / 1e6 if first else None
-            ok = caption == "LJ READY !" and first is not None and delay <= CONNECT_LIMIT_S
-            seen = f'button "{caption}", ' + (f"first frame {delay:.2f} s later" if first else "no frame")
-            report.check(ok, f"{pending} connected at {seconds_from(time, origin).strip()}", seen)
-            pending = None
+            started = (caption.split()[0], time)
+        elif text.startswith("connect button=") and started:
+            delay = first_frame_delay(by_name.get(started[0]), time)
+            ok = caption == "LJ READY !" and delay is not None and delay <= CONNECT_LIMIT_S
+            seen = f'button "{caption}", ' + (f"first frame {delay:.2f} s later" if delay is not None else "no frame")
+            report.check(ok, f"{started[0]} connected by a click at {seconds_from(time, origin).strip()}", seen)
+        elif text.startswith("button-after-close caption="):
+            report.check(caption == "LJ not READY !", f"the button 2 s after the stand-in closed at "
+                         f"{seconds_from(time, origin).strip()}", f'"{caption}"')
+        elif text.startswith("button-after-restart caption=") and started:
+            delay = first_frame_delay(by_name.get(started[0]), started[1])
+            ok = caption == "LJ READY !" and delay is not None and delay <= RESTART_LIMIT_S
+            seen = f'button "{caption}", ' + (f"first frame {delay:.2f} s after the start" if delay is not None
+                                             else "no frame")
+            report.check(ok, f"{started[0]} connected without a click at {seconds_from(started[1], origin).strip()}",
+                         seen)
 
 
 def marks(conductor_events):

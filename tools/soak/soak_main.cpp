@@ -2,8 +2,9 @@
 // (with garbage, split writes and packets of another start code) and a Linux sampler watches the
 // processes; this program keeps the bridge connected to the LightJockey stand-in and, cycle
 // after cycle, stops and restarts the emulator's sending, unplugs and replugs it, and closes and
-// restarts the stand-in and presses the connect button again. It watches for error boxes all
-// along and writes what it did and saw into an event log for tools/soak/check.py.
+// restarts the stand-in, which the bridge connects to by itself (the button is pressed only at
+// the start). It watches for error boxes all along and writes what it did and saw into an event
+// log for tools/soak/check.py.
 //
 //   TevrinSoak.exe --control FILE [--seconds N] [--log FILE]
 #include <windows.h>
@@ -69,6 +70,12 @@ bool StartStandIn(Soak& soak) {
 
 void ConnectAgain(Soak& soak) { Note("connect button=" + conductor::Connect(soak.bridge.window)); }
 
+// What the connect button shows at that point ("after-close", "after-restart").
+void NoteButton(Soak& soak, const std::string& when) {
+    HWND button = windrive::Control(soak.bridge.window, ControlId::cmdFind_LJ);
+    Note("button-" + when + " caption=" + windrive::Text(button));
+}
+
 // One round of every fault; the unplugged time alternates between long and short.
 bool RunCycle(Soak& soak, int cycle) {
     Note("settled cycle=" + std::to_string(cycle));
@@ -85,8 +92,11 @@ bool RunCycle(Soak& soak, int cycle) {
     soak.standIn.Stop();
     Note("standin-closed");
     if (!Watch(soak, 2)) return false;
-    if (StartStandIn(soak)) ConnectAgain(soak);
-    return Watch(soak, CycleSeconds - 18);
+    NoteButton(soak, "after-close");
+    StartStandIn(soak);  // no click: the bridge connects to the new stand-in by itself
+    if (!Watch(soak, 3)) return false;
+    NoteButton(soak, "after-restart");
+    return Watch(soak, CycleSeconds - 21);
 }
 
 bool Run(Soak& soak, double seconds) {
