@@ -1,5 +1,10 @@
 #pragma once
 // The bridge window's layout, in twips from the top-left corner of the client area.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "win32/controls.h"
 #include "win32/twips_layout.h"
 
 namespace BridgeLayout {
@@ -29,5 +34,18 @@ constexpr int CHANNEL_TOP = 3480, CHANNEL_WIDTH = 300, CHANNEL_HEIGHT = 270;
 inline TwipsRect ValueLabel(int k) { return {COLUMNS[k].valueLeft, VALUE_TOP, COLUMNS[k].valueWidth, VALUE_HEIGHT}; }
 inline TwipsRect Fader(int k) { return {COLUMNS[k].faderLeft, FADER_TOP, FADER_WIDTH, FADER_HEIGHT}; }
 inline TwipsRect ChannelLabel(int k) { return {COLUMNS[k].channelLeft, CHANNEL_TOP, CHANNEL_WIDTH, CHANNEL_HEIGHT}; }
+
+// "Small Fonts" at 6.75 point, made smaller where a level "0" to "255" would not fit the
+// narrowest value label: under Wine a wider face stands in for the missing raster one.
+inline HFONT ValueLabelFont(int dpi) {
+    std::vector<std::string> levels;
+    for (int level = 0; level <= 255; ++level) levels.push_back(std::to_string(level));
+    int narrowest = TwipsToPixels(CLIENT_WIDTH, dpi);
+    for (int k = 0; k < 16; ++k) {
+        RECT px = ToPixels(ValueLabel(k), dpi);
+        narrowest = std::min(narrowest, static_cast<int>(px.right - px.left));
+    }
+    return CreateFittingFont("Small Fonts", 675, dpi, levels, narrowest);
+}
 
 }  // namespace BridgeLayout

@@ -86,12 +86,6 @@ Win32Label lblRecLabel(&controls.lblRec);
 SteadyClock steadyClock;
 WindowTimer sendingTimer(&controls.form, SENDING_TMR);
 
-HFONT ValueLabelFont(int dpi) {
-    // "Small Fonts" at 6.75 point.
-    return CreateFontA(-MulDiv(675, dpi, 7200), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Small Fonts");
-}
-
 void CreateControls(HWND form) {
     using namespace BridgeLayout;
     int dpi = ScreenDpi();

@@ -1,14 +1,14 @@
 # Tests that run a Windows program under Wine (scripts/wine-run): one CTest entry per test
 # program, each in a prefix of its own with COM1..COM255 mapped.
 #
-#   add_wine_test(NAME n TARGET t [TIMEOUT s] [COM "N=PATH"...] [BG "command"...] [ARGS ...])
+#   add_wine_test(NAME n TARGET t [TIMEOUT s] [DPI n] [COM "N=PATH"...] [BG "command"...] [ARGS ...])
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set(TEVRIN_NATIVE_BIN "" CACHE PATH "bin folder of the native build (widget emulator)")
 # The 32-bit build registers only the bridge's end-to-end run.
 set(TEVRIN_WINE_TESTS "" CACHE STRING "Names of the Wine tests to register (all when empty)")
 
 function(add_wine_test)
-  cmake_parse_arguments(W "" "NAME;TARGET;TIMEOUT" "COM;BG;ARGS" ${ARGN})
+  cmake_parse_arguments(W "" "NAME;TARGET;TIMEOUT;DPI" "COM;BG;ARGS" ${ARGN})
   if(TEVRIN_WINE_TESTS AND NOT W_NAME IN_LIST TEVRIN_WINE_TESTS)
     return()
   endif()
@@ -16,6 +16,9 @@ function(add_wine_test)
     set(W_TIMEOUT 120)
   endif()
   set(opts)
+  if(W_DPI)
+    list(APPEND opts --dpi ${W_DPI})
+  endif()
   foreach(c IN LISTS W_COM)
     list(APPEND opts --com "${c}")
   endforeach()

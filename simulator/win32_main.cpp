@@ -2,6 +2,7 @@
 // one handler; the handlers' logic lives in main_form.cpp.
 #include <windows.h>
 
+#include "simulator/layout.h"
 #include "simulator/main_form.h"
 #include "win32/control_ids.h"
 #include "win32/controls.h"
@@ -15,12 +16,6 @@ namespace {
 
 constexpr const char* PROGRAM = "Brenoth";
 constexpr UINT_PTR SENDING_TMR = 1;
-constexpr int CLIENT_WIDTH = 4680, CLIENT_HEIGHT = 3825;
-
-constexpr TwipsRect CONNECT_BUTTON{120, 240, 1815, 495};
-constexpr int COLUMN_LEFT[MainForm::CHANNELS] = {240, 840, 1440, 1920, 2400, 2880, 3360, 3840};
-constexpr int VALUE_TOP = 960, VALUE_WIDTH = 375, VALUE_HEIGHT = 255;
-constexpr int FADER_TOP = 1320, FADER_WIDTH = 255, FADER_HEIGHT = 2175;
 
 struct Controls {
     HWND form = nullptr;
@@ -47,13 +42,13 @@ WindowTimer sendingTimer(&controls.form, SENDING_TMR);
 void CreateControls(HWND form) {
     int dpi = ScreenDpi();
     controls.form = form;
-    controls.cmdFind_LJ = CreateButton(form, ControlId::cmdFind_LJ, MainForm::CONNECT_CAPTION, CONNECT_BUTTON, dpi);
+    using namespace SimulatorLayout;
+    controls.cmdFind_LJ =
+        CreateButton(form, ControlId::cmdFind_LJ, MainForm::CONNECT_CAPTION, SimulatorLayout::cmdFind_LJ, dpi);
     for (int k = 0; k < MainForm::CHANNELS; ++k)
-        controls.scrollCh[k] = CreateFader(form, ControlId::scrollCh + k,
-                                           {COLUMN_LEFT[k], FADER_TOP, FADER_WIDTH, FADER_HEIGHT}, dpi);
+        controls.scrollCh[k] = CreateFader(form, ControlId::scrollCh + k, Fader(k), dpi);
     for (int k = 0; k < MainForm::CHANNELS; ++k)
-        controls.lblChValue[k] = CreateLabel(form, ControlId::lblChValue + k, "0",
-                                             {COLUMN_LEFT[k], VALUE_TOP, VALUE_WIDTH, VALUE_HEIGHT}, dpi, SS_LEFT);
+        controls.lblChValue[k] = CreateLabel(form, ControlId::lblChValue + k, "0", ValueLabel(k), dpi, SS_LEFT);
 }
 
 LRESULT OnCreate(HWND form) {
@@ -84,7 +79,8 @@ LRESULT CALLBACK WindowProc(HWND form, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 HWND CreateMainForm(HINSTANCE instance) {
-    return CreateMainWindow(instance, WindowClass::Simulator, MainForm::CAPTION, CLIENT_WIDTH, CLIENT_HEIGHT, WindowProc);
+    return CreateMainWindow(instance, WindowClass::Simulator, MainForm::CAPTION, SimulatorLayout::CLIENT_WIDTH,
+                            SimulatorLayout::CLIENT_HEIGHT, WindowProc);
 }
 
 }  // namespace

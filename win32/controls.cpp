@@ -16,9 +16,40 @@ HWND CreateChild(HWND parent, const char* cls, const char* text, DWORD style, in
     return child;
 }
 
+HFONT FontOfHeight(const char* face, int pixels) {
+    return CreateFontA(-pixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
+}
+
+int WidestText(HDC dc, HFONT font, const std::vector<std::string>& texts) {
+    HGDIOBJ old = SelectObject(dc, font);
+    int widest = 0;
+    for (const std::string& text : texts) {
+        SIZE size{};
+        GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        widest = std::max(widest, static_cast<int>(size.cx));
+    }
+    SelectObject(dc, old);
+    return widest;
+}
+
 }  // namespace
 
 HFONT DefaultGuiFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
+
+HFONT CreateFittingFont(const char* face, int centipoints, int dpi, const std::vector<std::string>& texts,
+                        int widthPixels) {
+    constexpr int smallestPixels = 6;
+    HDC screen = GetDC(nullptr);
+    int pixels = MulDiv(centipoints, dpi, 7200);
+    HFONT font = FontOfHeight(face, pixels);
+    while (screen && font && pixels > smallestPixels && WidestText(screen, font, texts) > widthPixels) {
+        DeleteObject(font);
+        font = FontOfHeight(face, --pixels);
+    }
+    if (screen) ReleaseDC(nullptr, screen);
+    return font;
+}
 
 HWND CreateButton(HWND parent, int id, const char* caption, const TwipsRect& at, int dpi) {
     return CreateChild(parent, "BUTTON", caption, WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE, id, at, dpi, nullptr);

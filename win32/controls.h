@@ -3,10 +3,16 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "win32/twips_layout.h"
 
 HFONT DefaultGuiFont();
+// A font of that face and size (in hundredths of a point) at the screen's DPI, made smaller
+// where each of the texts would not fit widthPixels in it: where the face is missing (a raster
+// face such as "Small Fonts" under Wine), the one the system gives instead may be wider.
+HFONT CreateFittingFont(const char* face, int centipoints, int dpi, const std::vector<std::string>& texts,
+                        int widthPixels);
 
 HWND CreateButton(HWND parent, int id, const char* caption, const TwipsRect& at, int dpi);
 // align: SS_LEFT or SS_CENTER.

@@ -96,6 +96,15 @@ wine_map_ports() {
     fi
 }
 
+# The screen's DPI for every program that starts in the prefix (Wine's LogPixels, 96 when
+# unset): the user's setting, and the font subsystem's and the hardware profile's copies of it.
+wine_set_dpi() {
+    local prefix=$1 dpi
+    dpi=$(printf '%08x' "$2")
+    sed -i "s/^\"LogPixels\"=dword:[0-9a-f]*\$/\"LogPixels\"=dword:$dpi/" "$prefix/user.reg" "$prefix/system.reg"
+    printf '\n[Control Panel\\\\Desktop] 1700000000\n"LogPixels"=dword:%s\n' "$dpi" >>"$prefix/user.reg"
+}
+
 # A headless X server on a free display; sets DISPLAY and XVFB_PID.
 xvfb_start() {
     local fifo

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/wine/bridge_suite.h"
 #include "tools/conductor/conductor.h"
 #include "tools/widget_emulator/event_log_reader.h"
 #include "win32/control_ids.h"
@@ -23,23 +24,7 @@ using Levels = std::vector<uint8_t>;
 const std::string widget7Log = conductor::WorkPath("widget7.log");
 const std::string widget7Control = conductor::WorkPath("widget7.ctl");
 
-class BridgeEndToEnd : public ::testing::Test {
-protected:
-    static conductor::Program bridge;
-    static HWND form;
-
-    static void SetUpTestSuite() {
-        bridge = conductor::Start("Tevrin.exe", WindowClass::Bridge);
-        form = bridge.window;
-    }
-    static void TearDownTestSuite() { bridge.Stop(); }
-
-    void SetUp() override { ASSERT_NE(form, nullptr) << "the bridge window did not open"; }
-    std::string Label(int id) const { return Text(Control(form, id)); }
-};
-
-conductor::Program BridgeEndToEnd::bridge;
-HWND BridgeEndToEnd::form = nullptr;
+using BridgeEndToEnd = BridgeSuite;
 
 TEST_F(BridgeEndToEnd, FindsBothWidgetsAndOpensTheHigherOne) {
     EXPECT_EQ(Text(form), "Firmware Version: 2.4");

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "link/lj_link.h"
+#include "tests/wine/bridge_suite.h"
 #include "tools/conductor/conductor.h"
 #include "tools/widget_emulator/event_log_reader.h"
 #include "win32/control_ids.h"
@@ -91,31 +92,23 @@ void StartStandInAndWaitForFrames(const std::string& name, HWND button, const ch
     standIn.peer.Stop();
 }
 
-class BridgeWithLightJockey : public ::testing::Test {
+class BridgeWithLightJockey : public BridgeSuite {
 protected:
-    static conductor::Program bridge;
-    static HWND form;
-
     static void SetUpTestSuite() {
-        bridge = conductor::Start("Tevrin.exe", WindowClass::Bridge);
-        form = bridge.window;
+        BridgeSuite::SetUpTestSuite();
         if (form) conductor::WaitForShownRate(form, 20000);
     }
-    static void TearDownTestSuite() { bridge.Stop(); }
 
     void SetUp() override {
-        ASSERT_NE(form, nullptr) << "the bridge window did not open";
+        BridgeSuite::SetUp();
+        if (HasFatalFailure()) return;
         ASSERT_TRUE(bridge.process.Running());
     }
-    std::string Label(int id) const { return Text(Control(form, id)); }
     HWND Button() const { return Control(form, ControlId::cmdFind_LJ); }
     static void Desk(const std::string& command) {
         conductor::SendEmulatorCommand(conductor::WorkPath("widget3.ctl"), command);
     }
 };
-
-conductor::Program BridgeWithLightJockey::bridge;
-HWND BridgeWithLightJockey::form = nullptr;
 
 // How long a message posted to the bridge waited for its window thread: a line step of fader 16,
 // timed until the fader shows it. Fader 16 only ever moves between level 0 and level 1.

@@ -1,45 +1,28 @@
 // The real serial port under Wine: COM3 is a pty whose far side (pty_echo) sends every byte
 // back and logs it; every other port is mapped to a path that does not exist.
 #include "common/numbered_error.h"
+#include "tools/conductor/conductor.h"
 #include "widget/win32_serial_port.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <string>
-#include <thread>
 
 namespace {
 
 constexpr std::int16_t EchoPort = 3;
 // Generous: these wait for Wine and a pty, they measure nothing.
-constexpr auto LinkDeadline = std::chrono::seconds(20);
-constexpr auto EchoDeadline = std::chrono::seconds(20);
-
-std::string WorkPath(const std::string& name) {
-    const char* work = std::getenv("TEVRIN_WORK");
-    return std::string(work ? work : ".") + "\\" + name;
-}
-
-bool WaitFor(const std::function<bool()>& done, std::chrono::seconds deadline) {
-    const auto end = std::chrono::steady_clock::now() + deadline;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
+constexpr DWORD LinkDeadlineMs = 20000;
+constexpr DWORD EchoDeadlineMs = 20000;
 
 // pty_echo starts just before this program; its link may not be there yet.
 bool EchoLinkExists() {
-    return WaitFor([] { return GetFileAttributesA(WorkPath("com3").c_str()) != INVALID_FILE_ATTRIBUTES; },
-                   LinkDeadline);
+    const std::string link = conductor::WorkPath("com3");
+    return windrive::WaitUntil([&] { return GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES; },
+                               LinkDeadlineMs);
 }
 
 std::string FileContents(const std::string& path) {
@@ -62,7 +45,7 @@ std::string OutputPacket() {
 class EchoPortTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(EchoLinkExists()) << "no pty_echo link at " << WorkPath("com3");
+        ASSERT_TRUE(EchoLinkExists()) << "no pty_echo link at " << conductor::WorkPath("com3");
         port.SetCommPort(EchoPort);
         port.SetPortOpen(true);
         ASSERT_TRUE(port.PortOpen());
@@ -71,12 +54,12 @@ protected:
     // Reads until `count` bytes have come back, or the deadline passes.
     std::string ReadEcho(std::size_t count) {
         std::string received;
-        WaitFor([&] {
+        windrive::WaitUntil([&] {
             if (port.InBufferCount() > 0) {
                 received += port.Input();
             }
             return received.size() >= count;
-        }, EchoDeadline);
+        }, EchoDeadlineMs);
         return received;
     }
 
@@ -120,16 +103,16 @@ TEST_F(EchoPortTest, CarriesEveryByteValueBothWays) {
 TEST_F(EchoPortTest, WritesAnOutputPacketExactly) {
     const std::string packet = OutputPacket();
     ASSERT_EQ(packet.size(), 518u);
-    const std::size_t loggedBefore = FileContents(WorkPath("echo.log")).size();
+    const std::size_t loggedBefore = FileContents(conductor::WorkPath("echo.log")).size();
     port.Output(packet);
     EXPECT_EQ(ReadEcho(packet.size()), packet);
     // pty_echo logs a read before echoing it, so the log is complete once the echo is back.
-    EXPECT_EQ(FileContents(WorkPath("echo.log")).substr(loggedBefore), packet);
+    EXPECT_EQ(FileContents(conductor::WorkPath("echo.log")).substr(loggedBefore), packet);
 }
 
 TEST_F(EchoPortTest, ReopeningDropsWhatWasWaiting) {
     port.Output({'\x7E', '\x03', '\x02', '\x00', '\x00', '\x00', '\xE7'});
-    ASSERT_TRUE(WaitFor([&] { return port.InBufferCount() == 7; }, EchoDeadline));
+    ASSERT_TRUE(windrive::WaitUntil([&] { return port.InBufferCount() == 7; }, EchoDeadlineMs));
     port.SetPortOpen(false);
     port.SetPortOpen(true);
     EXPECT_EQ(port.InBufferCount(), 0);
