@@ -23,7 +23,7 @@ void SendingTMR_Timer() {
         if (channel <= CHANNELS) {
             int fader = 255 - outside.window->FaderValue(channel - 1);
             if (fader > level) level = fader;
-            outside.window->SetChannelValueCaption(channel - 1, std::to_string(level));
+            ShowChannelValue(channel - 1, level);
         }
         Brenoth::dmxFrame[channel - 1] = static_cast<std::uint8_t>(level);
     }

@@ -9,11 +9,13 @@ Outside outside{};
 
 void Attach(const Outside& o) {
     outside = o;
-    proVCPdriver::Attach(o.MSComm1, o.box, o.clock, o.lblRec);
+    outside.lblRec = TraceWhileShown(o.lblRec);
+    proVCPdriver::Attach(outside.MSComm1, outside.box, outside.clock, outside.lblRec);
 }
 
 void SetPortOpen(bool open) {
     proVCPdriver::ForgetPartialPacket();
+    ForgetReads();
     outside.MSComm1->SetPortOpen(open);
 }
 
@@ -22,6 +24,7 @@ void ResetFormState() {
     portOpened = false;
     ResetReceivePoll();
     ResetPortSearch();
+    ResetShownLabels();
 }
 
 }  // namespace MainForm

@@ -26,6 +26,7 @@ public:
     virtual void SetChannelValueCaption(int k, const std::string& text) = 0;  // lblChValue(k)
     virtual void SetConnectCaption(const std::string& text) = 0;       // cmdFind_LJ
     virtual int FaderValue(int k) = 0;  // scrollCh(k).Value, 0 (top) to 255 (bottom)
+    virtual bool Minimized() = 0;       // the window's state: minimized to the taskbar
     virtual void EnableTimer1() = 0;
     virtual void DeliverWaitingMessages() = 0;  // once, then returns
     virtual void Sleep(unsigned milliseconds) = 0;
@@ -49,6 +50,9 @@ extern bool portOpened;
 
 void Form_Load();
 void Form_Unload(std::int16_t& Cancel);
+void Form_Resize();  // minimized or restored
+// MSComm1's event: the port's reader has handed reads over; they are parsed in order.
+void MSComm1_OnComm();
 void Timer1_Timer();
 void SendingTMR_Timer();
 void SearchTMR_Timer();

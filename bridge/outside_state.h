@@ -6,16 +6,30 @@ namespace MainForm {
 
 extern Outside outside;
 
-// Opens or closes MSComm1. Bytes kept from an unfinished packet belong to the port they came
-// from, so they are dropped at every open and close.
+// Opens or closes MSComm1. Bytes kept from an unfinished packet, and reads still waiting to be
+// parsed, belong to the port they came from, so they are dropped at every open and close.
 void SetPortOpen(bool open);
 
+// Reads handed over before this are not parsed.
+void ForgetReads();
+// The widget's port, open and asked for its frames, is read from now on: each read is parsed
+// as it comes (MSComm1_OnComm). A port that cannot be read counts as lost.
+void WaitForBytes();
+
 void ResetReceivePoll();
+void ResetShownLabels();
+
+// The value label of fader k shows the level, unless the window is minimized: then it is
+// written when the window is restored (shown_labels.cpp).
+void ShowChannelValue(int k, int level);
+// lblRec as the parser is given it: written at once while the window can be seen, kept for the
+// restore while it is minimized.
+TextLabel* TraceWhileShown(TextLabel* lblRec);
 void ResetPortSearch();
 
 // The start-up's end once a widget has answered on widgetPort: opens it, shows its firmware
-// version, asks for every frame, starts the receive poll, sends one output packet. Returns
-// whether the port opened; an error passes to the caller.
+// version, asks for every frame, starts Timer1, sends one output packet and waits for the
+// widget's bytes. Returns whether the port opened; an error passes to the caller.
 bool StartReceiving();
 
 // Probes one port: output packet, parameters request, reply, and the DevList lines. True when a

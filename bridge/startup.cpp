@@ -83,6 +83,7 @@ bool StartReceiving() {
     outside.window->EnableTimer1();
     proVCPdriver::PrepareStartupOutput();
     proVCPdriver::SendOutputPacket();
+    WaitForBytes();
     return true;
 }
 

@@ -20,7 +20,9 @@ namespace {
 
 constexpr const char* PROGRAM = "Tevrin";
 constexpr UINT_PTR TIMER1 = 1, SENDING_TMR = 2, SEARCH_TMR = 3;
-constexpr UINT TIMER1_INTERVAL = 10;
+constexpr UINT TIMER1_INTERVAL = 100;  // the bytes are parsed as they come, not by this timer
+// Posted by the port's reader thread when it has handed reads over (MSComm1's OnComm event).
+constexpr UINT WM_MSCOMM1 = WM_APP + 1;
 constexpr UINT SEARCH_TMR_INTERVAL = 250;  // the search itself looks about every 2 s
 constexpr const char* ONE_BRIDGE_MUTEX = "Local\\Tevrin.Bridge";
 
@@ -48,6 +50,7 @@ public:
     }
     void SetConnectCaption(const std::string& text) override { ::SetCaption(controls.cmdFind_LJ, text); }
     int FaderValue(int k) override { return ::FaderValue(controls.scrollCh[k]); }
+    bool Minimized() override { return IsIconic(controls.form) != FALSE; }
     void EnableTimer1() override { SetTimer(controls.form, TIMER1, TIMER1_INTERVAL, nullptr); }
     void DeliverWaitingMessages() override {
         MSG msg;
@@ -86,6 +89,9 @@ Win32Label lblRecLabel(&controls.lblRec);
 SteadyClock steadyClock;
 WindowTimer sendingTimer(&controls.form, SENDING_TMR);
 
+// On the reader's thread: the one thing it does with the window.
+void NoticeReads() { PostMessageA(controls.form, WM_MSCOMM1, 0, 0); }
+
 void CreateControls(HWND form) {
     using namespace BridgeLayout;
     int dpi = ScreenDpi();
@@ -108,6 +114,7 @@ void CreateControls(HWND form) {
 
 LRESULT OnCreate(HWND form) {
     CreateControls(form);
+    MSComm1.SetReadNotice(NoticeReads);
     MainForm::Attach({&bridgeWindow, &MSComm1, &portList, &msgBox, &lblRecLabel, &steadyClock});
     FeedClock::Start(steadyClock, sendingTimer);
     SetTimer(form, SEARCH_TMR, SEARCH_TMR_INTERVAL, nullptr);
@@ -136,6 +143,8 @@ LRESULT CALLBACK WindowProc(HWND form, UINT message, WPARAM wParam, LPARAM lPara
         case WM_CREATE: return OnCreate(form);
         case WM_COMMAND: OnCommand(wParam); return 0;
         case WM_TIMER: OnTimer(wParam); return 0;
+        case WM_MSCOMM1: RunHandler(PROGRAM, MainForm::MSComm1_OnComm); return 0;
+        case WM_SIZE: RunHandler(PROGRAM, MainForm::Form_Resize); return 0;
         case WM_VSCROLL: MoveFader(reinterpret_cast<HWND>(lParam), wParam); return 0;
         case WM_CLOSE: OnClose(form); return 0;
         case WM_DESTROY: PostQuitMessage(0); return 0;

@@ -3,6 +3,8 @@
 // Configuration is fixed: 9600 baud, no parity, 8 data bits, 1 stop bit, no handshaking,
 // receive buffer 1024 bytes, send buffer 512 bytes, reads that never wait. Every byte 0..255
 // passes unchanged both ways; a std::string holds one byte per char.
+// While the widget is in use the port waits for its bytes instead: a reader of the port's own
+// hands each read over as it comes (read_hand_off.h).
 // A failing operation throws NumberedError carrying the system's description.
 #include <bitset>
 #include <cstdint>
@@ -38,6 +40,14 @@ public:
     virtual std::string Input() = 0;
     // Writes every char as one byte, in order, in one write.
     virtual void Output(const std::string& bytes) = 0;
+
+    // Only while open: from now on every read of the port is put into ReadHandOff as it comes,
+    // tagged with `generation`, and the window is told. A read that fails is put there as
+    // failed, and the reading stops with it. Bytes waiting already are the first read.
+    virtual void StartReading(std::uint32_t generation) = 0;
+    // Returns once nothing more will be put into ReadHandOff. Closing the port stops the reading
+    // first; reads already handed over stay there.
+    virtual void StopReading() = 0;
 };
 
 // The serial ports that exist right now, by number (bit n: COMn), as the system lists them,

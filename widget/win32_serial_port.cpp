@@ -1,6 +1,7 @@
 #include "widget/win32_serial_port.h"
 
 #include "common/numbered_error.h"
+#include "widget/read_hand_off.h"
 
 #include <limits>
 #include <string>
@@ -74,9 +75,16 @@ void SetLineSettings(HANDLE port) {
     CheckSystemCall(SetCommState(port, &dcb));
 }
 
-void SetTimeouts(HANDLE port) {
+enum class ReadMode { AtOnce, Waiting };
+
+void SetTimeouts(HANDLE port, ReadMode mode) {
     COMMTIMEOUTS timeouts = {};
-    timeouts.ReadIntervalTimeout = MAXDWORD;  // with the totals 0: return what is there, now
+    if (mode == ReadMode::AtOnce) {
+        timeouts.ReadIntervalTimeout = MAXDWORD;  // with the totals 0: return what is there, now
+    } else {
+        timeouts.ReadIntervalTimeout = PortReader::ReadIntervalMs;
+        timeouts.ReadTotalTimeoutConstant = PortReader::ReadWaitMs;
+    }
     timeouts.WriteTotalTimeoutMultiplier = WriteMsPerByte;
     timeouts.WriteTotalTimeoutConstant = WriteMsExtra;
     CheckSystemCall(SetCommTimeouts(port, &timeouts));
@@ -86,7 +94,7 @@ void SetTimeouts(HANDLE port) {
 void Configure(HANDLE port) {
     CheckSystemCall(SetupComm(port, InBufferSize, OutBufferSize));
     SetLineSettings(port);
-    SetTimeouts(port);
+    SetTimeouts(port, ReadMode::AtOnce);
     CheckSystemCall(PurgeComm(port, PURGE_RXABORT | PURGE_RXCLEAR | PURGE_TXABORT | PURGE_TXCLEAR));
 }
 
@@ -98,6 +106,44 @@ DWORD BytesWaiting(HANDLE port) {
 }
 
 }  // namespace
+
+// A synchronous handle serialises its I/O: on Windows a write would wait behind a read that
+// waits for bytes. So the reader stops for any other use of the handle and reads on after it;
+// if it cannot, the window is told the port failed.
+class Win32SerialPort::ReadingPaused {
+public:
+    explicit ReadingPaused(Win32SerialPort& port)
+        : port_(port), wasReading_(port.reader_.Running()), generation_(port.reader_.Generation()) {
+        if (!wasReading_) return;
+        try {
+            port_.StopReading();
+        } catch (...) {
+        }
+    }
+    ~ReadingPaused() {
+        if (!wasReading_) return;
+        try {
+            port_.RequireOpen();
+            port_.StartReading(generation_);
+        } catch (...) {
+            TellPortFailed();
+        }
+    }
+    ReadingPaused(const ReadingPaused&) = delete;
+    ReadingPaused& operator=(const ReadingPaused&) = delete;
+
+private:
+    void TellPortFailed() noexcept {
+        try {
+            if (ReadHandOff::Put(ReadHandOff::PortRead{generation_, true, false, {}}) && port_.notice_) port_.notice_();
+        } catch (...) {
+        }
+    }
+
+    Win32SerialPort& port_;
+    bool wasReading_;
+    std::uint32_t generation_;
+};
 
 FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
     if (this != &other) {
@@ -118,6 +164,10 @@ bool FileHandle::Close() {
         return true;
     }
     return CloseHandle(Release()) != FALSE;
+}
+
+Win32SerialPort::~Win32SerialPort() {
+    StopReader();
 }
 
 void Win32SerialPort::SetCommPort(std::int16_t port) {
@@ -152,8 +202,33 @@ void Win32SerialPort::Open() {
 }
 
 void Win32SerialPort::Close() {
+    StopReader();
     if (PortOpen() && !port_.Close()) {
         ThrowSystemError(GetLastError());
+    }
+}
+
+void Win32SerialPort::StopReader() {
+    if (!reader_.Stop()) {
+        port_.Release();
+    }
+}
+
+void Win32SerialPort::StartReading(std::uint32_t generation) {
+    RequireOpen();
+    StopReader();
+    RequireOpen();
+    SetTimeouts(port_.Get(), ReadMode::Waiting);
+    reader_.Start(port_.Get(), generation, notice_);
+}
+
+void Win32SerialPort::StopReading() {
+    if (!reader_.Running()) {
+        return;
+    }
+    StopReader();
+    if (PortOpen()) {
+        SetTimeouts(port_.Get(), ReadMode::AtOnce);
     }
 }
 
@@ -164,6 +239,7 @@ void Win32SerialPort::RequireOpen() const {
 }
 
 std::int16_t Win32SerialPort::InBufferCount() {
+    ReadingPaused paused(*this);
     RequireOpen();
     DWORD waiting = BytesWaiting(port_.Get());
     constexpr DWORD most = std::numeric_limits<std::int16_t>::max();
@@ -171,6 +247,7 @@ std::int16_t Win32SerialPort::InBufferCount() {
 }
 
 std::string Win32SerialPort::Input() {
+    ReadingPaused paused(*this);
     RequireOpen();
     std::string received;
     char chunk[InBufferSize];
@@ -184,6 +261,7 @@ std::string Win32SerialPort::Input() {
 }
 
 void Win32SerialPort::Output(const std::string& bytes) {
+    ReadingPaused paused(*this);
     RequireOpen();
     if (bytes.size() > MAXDWORD) {
         throw NumberedError(InvalidPropertyValue, "Invalid property value");

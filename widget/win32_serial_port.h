@@ -1,6 +1,7 @@
 #pragma once
 // MSComm1 over the Windows comm API: \\.\COMn, fixed at 9600 8N1, no flow control, binary clean,
-// reads that return at once with what is waiting.
+// reads that return at once with what is waiting; while reading, a PortReader blocked in the
+// read instead (win32_port_reader.h), stopped around every other use of the handle.
 //
 // Errors: the system's own code and text (FormatMessage) for a failing call; for misuse the
 // numbers and texts MSComm gave, so the bridge's message boxes read as they always did:
@@ -11,6 +12,8 @@
 #include "widget/serial_port.h"
 
 #include <windows.h>
+
+#include "widget/win32_port_reader.h"
 
 // A handle from CreateFile: its "none" is INVALID_HANDLE_VALUE, not NULL.
 class FileHandle {
@@ -35,6 +38,11 @@ private:
 
 class Win32SerialPort : public SerialPort {
 public:
+    ~Win32SerialPort() override;
+
+    // How the reader tells the window that reads are waiting. Set before the first read.
+    void SetReadNotice(PortReader::Notice notice) { notice_ = notice; }
+
     void SetCommPort(std::int16_t port) override;
     std::int16_t CommPort() const override { return commPort_; }
 
@@ -45,11 +53,21 @@ public:
     std::string Input() override;
     void Output(const std::string& bytes) override;
 
+    void StartReading(std::uint32_t generation) override;
+    void StopReading() override;
+
 private:
+    class ReadingPaused;
+
     void Open();
     void Close();
     void RequireOpen() const;
+    // Stops the reader. If it is stuck inside a read, the handle is left to it, never closed
+    // (it might be reused while the read still holds it), and the port counts as closed.
+    void StopReader();
 
     std::int16_t commPort_ = 1;
     FileHandle port_;
+    PortReader reader_;
+    PortReader::Notice notice_ = nullptr;
 };

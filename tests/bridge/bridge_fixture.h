@@ -12,6 +12,7 @@
 #include "tests/fakes/fake_outside.h"
 #include "tests/fakes/fake_serial_port.h"
 #include "widget/proVCPdriver.h"
+#include "widget/read_hand_off.h"
 
 // A widget's answer to the parameters request: firmware low, high, break, MAB, refresh.
 inline std::string ParamsReply(int high, int low) {
@@ -39,6 +40,7 @@ protected:
         Brenoth::ResetLinkState();
         proVCPdriver::ResetModuleForTest();
         MainForm::ResetFormState();
+        ReadHandOff::Clear();
         MainForm::Attach({&window, &ports, &ports, &box, &lblRec, &clock});
     }
 

@@ -12,7 +12,9 @@ struct FakeBridgeWindow : MainForm::BridgeWindow {
     std::string lblError, lblFPS = "FPS", connectCaption = MainForm::CONNECT_CAPTION;
     std::string valueCaptions[MainForm::CHANNELS];
     int faderValues[MainForm::CHANNELS];
+    int valueWrites = 0;                          // captions written to lblChValue
     bool timer1Enabled = false;
+    bool minimized = false;
     std::vector<std::string> changes;             // "what=text", in order
     std::function<void()> onDeliverWaitingMessages;  // what other windows do meanwhile
 
@@ -27,9 +29,13 @@ struct FakeBridgeWindow : MainForm::BridgeWindow {
     void AddDevListLine(const std::string& text) override { devList.push_back(text); changes.push_back("DevList+" + text); }
     void SetErrorCaption(const std::string& text) override { lblError = text; changes.push_back("lblError=" + text); }
     void SetFpsCaption(const std::string& text) override { lblFPS = text; changes.push_back("lblFPS=" + text); }
-    void SetChannelValueCaption(int k, const std::string& text) override { valueCaptions[k] = text; }
+    void SetChannelValueCaption(int k, const std::string& text) override {
+        valueCaptions[k] = text;
+        ++valueWrites;
+    }
     void SetConnectCaption(const std::string& text) override { connectCaption = text; }
     int FaderValue(int k) override { return faderValues[k]; }
+    bool Minimized() override { return minimized; }
     void EnableTimer1() override { timer1Enabled = true; changes.push_back("Timer1 enabled"); }
     void DeliverWaitingMessages() override {
         if (onDeliverWaitingMessages) onDeliverWaitingMessages();

@@ -15,22 +15,38 @@ protected:
     }
 };
 
-TEST_F(ReceivingBridgeTest, TickShowsTheStatusThatTheLastParseLeftThenParsesWhatArrived) {
+TEST_F(ReceivingBridgeTest, EachReadIsParsedAsItComesAndItsStatusShown) {
     MainForm::Timer1_Timer();
     EXPECT_EQ(window.lblError, "0 Ready") << "the widget's reply during the scan";
 
     ports.Deliver(3, "junk");
-    MainForm::Timer1_Timer();
-    EXPECT_EQ(window.lblError, "0 Ready") << "shown before the read";
-    MainForm::Timer1_Timer();
+    MainForm::MSComm1_OnComm();
     EXPECT_EQ(window.lblError, "1 Not Valid Packet, Recieved data seems invalid");
 
     ports.Deliver(3, DmxPacket({255, 0, 128, 10}));
-    MainForm::Timer1_Timer();
-    MainForm::Timer1_Timer();
+    MainForm::MSComm1_OnComm();
     EXPECT_EQ(window.lblError, "0 Ready");
     EXPECT_EQ(lblRec.caption, "Rec: 7E 5 2 2 0 0 FF 0 80 A ");
     EXPECT_EQ(proVCPdriver::dmxIn[6], 255);
+
+    window.changes.clear();
+    ports.Deliver(3, DmxPacket({1, 2}));
+    MainForm::MSComm1_OnComm();
+    EXPECT_EQ(proVCPdriver::dmxIn[6], 1);
+    EXPECT_TRUE(window.changes.empty()) << "a read that changes neither status nor rate writes neither label";
+}
+
+TEST_F(ReceivingBridgeTest, ReadsWaitingTogetherAreParsedInTheirOrderOnOneNotice) {
+    const int before = ports.notices;
+    ports.Deliver(3, DmxPacket({40}));
+    std::string second = DmxPacket({50});
+    ports.Deliver(3, second.substr(0, 200));
+    ports.Deliver(3, second.substr(200));
+    EXPECT_EQ(ports.notices, before + 1) << "the window is told once until it takes them";
+    MainForm::MSComm1_OnComm();
+    EXPECT_EQ(proVCPdriver::dmxIn[6], 50);
+    ports.Deliver(3, DmxPacket({60}));
+    EXPECT_EQ(ports.notices, before + 2);
 }
 
 TEST_F(ReceivingBridgeTest, StatusWithoutATextShowsUnknownError) {
@@ -49,11 +65,11 @@ TEST_F(ReceivingBridgeTest, RateFallsToZeroWhenTheWidgetGoesQuietAndComesBack) {
     for (int i = 0; i < 44; ++i) {
         clock.now = i / 44.0;
         ports.Deliver(3, DmxPacket({i}));
-        MainForm::Timer1_Timer();
+        MainForm::MSComm1_OnComm();
     }
     clock.now = 1.01;
     ports.Deliver(3, DmxPacket({1}));
-    MainForm::Timer1_Timer();
+    MainForm::MSComm1_OnComm();
     EXPECT_EQ(window.lblFPS, "46") << "45 frames and the widget's reply during the scan";
 
     clock.now = 2.5;  // a second and more without a packet
@@ -64,19 +80,44 @@ TEST_F(ReceivingBridgeTest, RateFallsToZeroWhenTheWidgetGoesQuietAndComesBack) {
     for (int i = 0; i < 10; ++i) {
         clock.now = 2.6 + i * 0.08;
         ports.Deliver(3, DmxPacket({i}));
-        MainForm::Timer1_Timer();
+        MainForm::MSComm1_OnComm();
     }
     clock.now = 3.6;
     MainForm::Timer1_Timer();
     EXPECT_EQ(window.lblFPS, "10");
 }
 
-TEST_F(ReceivingBridgeTest, ReadErrorsAreIgnored) {
-    ports.Deliver(3, DmxPacket({9}));
-    ports.SetPortOpen(false);  // the widget is gone: every read raises an error
-    MainForm::Timer1_Timer();
-    MainForm::Timer1_Timer();
-    EXPECT_EQ(window.lblError, "0 Ready");
+TEST_F(ReceivingBridgeTest, WhileMinimizedTheValuesAndTraceWaitForTheRestore) {
+    ports.Deliver(3, DmxPacket({10}));
+    MainForm::MSComm1_OnComm();
+    MainForm::SendingTMR_Timer();
+    ASSERT_EQ(window.valueCaptions[0], "10");
+
+    window.minimized = true;
+    MainForm::Form_Resize();
+    window.valueWrites = 0;
+    ports.Deliver(3, DmxPacket({200, 7}));
+    MainForm::MSComm1_OnComm();
+    MainForm::SendingTMR_Timer();
+    EXPECT_EQ(window.valueWrites, 0);
+    EXPECT_EQ(lblRec.caption, "Rec: 7E 5 2 2 0 0 A 0 0 0 ");
+    EXPECT_EQ(Brenoth::dmxFrame[0], 200) << "the feed goes on";
+
+    window.minimized = false;
+    MainForm::Form_Resize();
+    EXPECT_EQ(window.valueCaptions[0], "200");
+    EXPECT_EQ(window.valueCaptions[1], "7");
+    EXPECT_EQ(lblRec.caption, "Rec: 7E 5 2 2 0 0 C8 7 0 0 ");
+    MainForm::SendingTMR_Timer();
+    EXPECT_EQ(window.valueCaptions[0], "200");
+}
+
+TEST_F(BridgeTest, ARestoreBeforeAnyFeedTickLeavesTheChannelNumbers) {
+    window.minimized = true;
+    MainForm::Form_Resize();
+    window.minimized = false;
+    MainForm::Form_Resize();
+    EXPECT_EQ(window.valueCaptions[4], "5");
 }
 
 TEST_F(BridgeTest, PollDoesNothingButTheStatusWithoutAnOpenPort) {

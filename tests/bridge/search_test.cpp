@@ -60,7 +60,7 @@ protected:
         EXPECT_EQ(after[0], std::string("\x7E\x08\x01\x00\x00\xE7", 6));
         EXPECT_EQ(after[1].substr(0, 4), std::string("\x7E\x07\x01\x02", 4));
         ports.Deliver(port, DmxPacket({77, 66}));
-        MainForm::Timer1_Timer();
+        MainForm::MSComm1_OnComm();
         MainForm::SendingTMR_Timer();
         EXPECT_EQ(Brenoth::dmxFrame[0], 77);
         EXPECT_EQ(Brenoth::dmxFrame[1], 66);

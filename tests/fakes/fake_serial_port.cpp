@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 #include "common/numbered_error.h"
+#include "widget/read_hand_off.h"
 
 namespace {
 constexpr long InvalidPortNumber = 8002;
@@ -32,7 +34,22 @@ void FakeSerialPort::ScriptReply(std::int16_t port, std::uint8_t label, const st
 }
 
 void FakeSerialPort::Deliver(std::int16_t port, const std::string& bytes) {
-    if (open_ && port == commPort_) LineOf(port).received += bytes;
+    if (!open_ || port != commPort_) return;
+    if (reading_) HandOver(false, bytes);
+    else LineOf(port).received += bytes;
+}
+
+void FakeSerialPort::HandOver(bool failed, std::string bytes) {
+    if (ReadHandOff::Put(ReadHandOff::PortRead{generation_, failed, false, std::move(bytes)})) ++notices;
+}
+
+void FakeSerialPort::StartReading(std::uint32_t generation) {
+    OpenLine();
+    reading_ = true;
+    generation_ = generation;
+    std::string waiting;
+    waiting.swap(OpenLine().received);
+    if (!waiting.empty()) HandOver(false, std::move(waiting));
 }
 
 void FakeSerialPort::SetCommPort(std::int16_t port) {
@@ -43,13 +60,18 @@ void FakeSerialPort::SetCommPort(std::int16_t port) {
 
 void FakeSerialPort::Unplug(std::int16_t port) {
     SetPresent(port, false);
-    if (open_ && port == commPort_) gone_ = true;
+    if (!open_ || port != commPort_) return;
+    gone_ = true;
+    if (!reading_) return;
+    reading_ = false;
+    HandOver(true, std::string());
 }
 
 void FakeSerialPort::SetPortOpen(bool open) {
     if (!open) {
         open_ = false;
         gone_ = false;
+        reading_ = false;
         return;
     }
     if (open_) throw NumberedError(PortAlreadyOpen, "Port already open");
@@ -92,5 +114,7 @@ void FakeSerialPort::Output(const std::string& bytes) {
     writes_.push_back(Write{commPort_, bytes});
     if (bytes.size() < 2) return;
     const auto reply = line.replies.find(static_cast<std::uint8_t>(bytes[1]));
-    if (reply != line.replies.end()) line.received += reply->second;
+    if (reply == line.replies.end()) return;
+    if (reading_) HandOver(false, reply->second);
+    else line.received += reply->second;
 }
