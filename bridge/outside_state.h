@@ -17,6 +17,7 @@ void ForgetReads();
 void WaitForBytes();
 
 void ResetReceivePoll();
+void ResetPortSearch();
 void ResetShownLabels();
 
 // The value label of fader k shows the level, unless the window is minimized: then it is
@@ -25,7 +26,6 @@ void ShowChannelValue(int k, int level);
 // lblRec as the parser is given it: written at once while the window can be seen, kept for the
 // restore while it is minimized.
 TextLabel* TraceWhileShown(TextLabel* lblRec);
-void ResetPortSearch();
 
 // The start-up's end once a widget has answered on widgetPort: opens it, shows its firmware
 // version, asks for every frame, starts Timer1, sends one output packet and waits for the
