@@ -38,7 +38,8 @@ PortSet ReadPorts(HKEY key) {
 // would never appear. Wine resolves \\.\COMn through the prefix's dosdevices link and names a
 // Unix file only when the device behind the link exists: a stat, with no port opened (opening
 // one toggles its control lines, and 255 opens cost a few hundred ms under Wine). Windows keeps
-// the list as its drivers write it: the check is looked up only where ntdll is Wine's.
+// the list as its drivers write it: the check is looked up only where ntdll is Wine's. A Wine
+// without the export gets the list alone, every listed port present, as before.
 Win32SerialPortList::UnixFileName WineUnixFileName() {
     const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return nullptr;
