@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -32,7 +33,31 @@ PortSet ReadPorts(HKEY key) {
     return present;
 }
 
+// Wine lists in SERIALCOMM every port mapped in its prefix from its start, whether the Unix
+// device behind it (/dev/ttyUSB0, a pseudo-terminal) exists or not, so a widget plugged in later
+// would never appear. Wine resolves \\.\COMn through the prefix's dosdevices link and names a
+// Unix file only when the device behind the link exists: a stat, with no port opened (opening
+// one toggles its control lines, and 255 opens cost a few hundred ms under Wine). Windows keeps
+// the list as its drivers write it: the check is looked up only where ntdll is Wine's. A Wine
+// without the export gets the list alone, every listed port present, as before.
+Win32SerialPortList::UnixFileName WineUnixFileName() {
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return nullptr;
+    return reinterpret_cast<Win32SerialPortList::UnixFileName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+}
+
+bool WineDeviceThere(Win32SerialPortList::UnixFileName unixFileName, int port) {
+    const std::wstring name = L"\\\\.\\COM" + std::to_wstring(port);
+    char* unixName = unixFileName(name.c_str());
+    if (!unixName) return false;
+    HeapFree(GetProcessHeap(), 0, unixName);  // Wine allocates it from the process heap
+    return true;
+}
+
 }  // namespace
+
+Win32SerialPortList::Win32SerialPortList() : wineUnixFileName_(WineUnixFileName()) {}
 
 PortSet Win32SerialPortList::PresentPorts() {
     HKEY key = nullptr;
@@ -45,9 +70,14 @@ PortSet Win32SerialPortList::PresentPorts() {
                        CompareFileTime(&changed, &lastChange_) == 0 &&
                        (changed.dwLowDateTime | changed.dwHighDateTime) != 0;
     if (!known) {
-        present_ = ReadPorts(key);
+        listed_ = ReadPorts(key);
         lastChange_ = changed;
     }
     RegCloseKey(key);
-    return present_;
+    if (!wineUnixFileName_) return listed_;
+    PortSet present;
+    for (int port = 1; port <= HighestPort; ++port)
+        if (listed_[static_cast<std::size_t>(port)] && WineDeviceThere(wineUnixFileName_, port))
+            present[static_cast<std::size_t>(port)] = true;
+    return present;
 }
