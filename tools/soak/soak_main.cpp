@@ -103,7 +103,12 @@ bool Run(Soak& soak, double seconds) {
     if (!StartStandIn(soak)) return false;
     soak.bridge = conductor::Start("Tevrin.exe", WindowClass::Bridge);
     if (!soak.bridge.window) {
-        Note("failed: no bridge window");
+        // Say why, so that a run that failed once can be understood from its log alone.
+        std::string boxText;
+        int boxes = conductor::MessageBoxesOf(soak.bridge.process.info.dwProcessId, boxText);
+        Note("failed: no bridge window; started=" + std::to_string(soak.bridge.process.Started() ? 1 : 0) +
+             " exit=" + std::to_string(soak.bridge.process.Wait(0)) + " boxes=" + std::to_string(boxes) +
+             (boxes > 0 ? " box=\"" + boxText + "\"" : ""));
         return false;
     }
     Note("bridge-shown caption=" + windrive::Text(soak.bridge.window));
